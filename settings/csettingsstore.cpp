@@ -1,0 +1,1 @@
+#include "csettingsstore.h"
