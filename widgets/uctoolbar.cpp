@@ -1,1 +1,142 @@
 #include "uctoolbar.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+struct ButtonSpec
+{
+    const char *key;
+    const char *caption;
+    const char *toolTip;
+    const char *picture;
+    bool page;
+};
+
+// Left to right; a separator follows "connect" and precedes "exit".
+constexpr ButtonSpec kButtons[] = {
+    {"connect", "Connect", "connect to gateway", "connect2", false},
+    {"main", "FXO", "FXO", "fxo", true},
+    {"isdn", "FXS", "FXS", "fxs", true},
+    {"system", "GSM", "system setting", "gsm2", true},
+    {"call", "Prefixes", "incoming & outgoing calls report", "prf", true},
+    {"groups", "Number list", "Organize custom group", "prf2", true},
+    {"hst", "SMS", "Test the ports by handset", "sms", true},
+    {"tsl", "Gateway", "change the b-channel setting", "gtw", true},
+    {"dbg", "Debug", "Debug /Log", "dbg", true},
+    {"exit", "Exit", "Exit the program", "exit", false},
+};
+
+constexpr QSize kIconSize {32, 32};
+
+} // namespace
+
+// The pictures are compiled into this static library; a program that references
+// nothing else of the resource's object file would otherwise lose them at link time.
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+ucToolBar::ucToolBar(QWidget *parent)
+    : QWidget(parent)
+{
+    initIconResources();
+    for (const QString &key : pictureKeys())
+        imgNEW.insert(key, QIcon(QStringLiteral(":/widgets/icons/%1.svg").arg(key)));
+
+    tlbMenu = new QToolBar(this);
+    tlbMenu->setObjectName(QStringLiteral("tlbMenu"));
+    tlbMenu->setMovable(false);
+    tlbMenu->setFloatable(false);
+    tlbMenu->setIconSize(kIconSize);
+    tlbMenu->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+
+    m_pageGroup = new QActionGroup(this);
+    m_pageGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+
+    for (const ButtonSpec &spec : kButtons) {
+        const QString key = QString::fromLatin1(spec.key);
+        if (key == QLatin1String("exit"))
+            tlbMenu->addSeparator();
+        QAction *action = addButton(key, QString::fromLatin1(spec.caption), QString::fromLatin1(spec.toolTip),
+            QString::fromLatin1(spec.picture));
+        if (spec.page) {
+            action->setCheckable(true);
+            m_pageGroup->addAction(action);
+        }
+        if (key == QLatin1String("connect"))
+            tlbMenu->addSeparator();
+    }
+    m_buttons.value(QStringLiteral("main"))->setChecked(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tlbMenu);
+}
+
+QAction *ucToolBar::addButton(
+    const QString &key, const QString &caption, const QString &toolTip, const QString &pictureKey)
+{
+    auto *action = new QAction(imgNEW.value(pictureKey), caption, this);
+    action->setObjectName(key);
+    action->setToolTip(toolTip);
+    tlbMenu->addAction(action);
+    if (QWidget *widget = tlbMenu->widgetForAction(action))
+        widget->setObjectName(QStringLiteral("btn_") + key);
+    connect(action, &QAction::triggered, this, [this, key] { emit BtnClick(key); });
+    m_buttons.insert(key, action);
+    m_keys.append(key);
+    return action;
+}
+
+bool ucToolBar::setButtonCaption(const QString &key, const QString &sCaption)
+{
+    QAction *action = m_buttons.value(key);
+    if (!action)
+        return false;
+    action->setText(sCaption);
+    return true;
+}
+
+bool ucToolBar::setButtonEnable(const QString &key, bool fEnable)
+{
+    QAction *action = m_buttons.value(key);
+    if (!action)
+        return false;
+    action->setEnabled(fEnable);
+    return true;
+}
+
+QAction *ucToolBar::button(const QString &key) const
+{
+    return m_buttons.value(key);
+}
+
+QStringList ucToolBar::buttonKeys() const
+{
+    return m_keys;
+}
+
+QString ucToolBar::pressedKey() const
+{
+    const QAction *checked = m_pageGroup->checkedAction();
+    return checked ? checked->objectName() : QString();
+}
+
+QIcon ucToolBar::picture(const QString &key) const
+{
+    return imgNEW.value(key);
+}
+
+QStringList ucToolBar::pictureKeys()
+{
+    return {QStringLiteral("gsm"), QStringLiteral("exit"), QStringLiteral("dbg2"), QStringLiteral("gsm2"),
+        QStringLiteral("connect2"), QStringLiteral("prf2"), QStringLiteral("dbg"), QStringLiteral("connect"),
+        QStringLiteral("prf"), QStringLiteral("gtw"), QStringLiteral("fxo"), QStringLiteral("fxs"),
+        QStringLiteral("sms")};
+}

@@ -1,1 +1,49 @@
 #pragma once
+
+#include <QHash>
+#include <QIcon>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QActionGroup;
+class QToolBar;
+
+// The row of large picture buttons along the top of the main window: one button
+// per page, plus Connect and Exit. Reports every click by the button's key and
+// lets the host change a button's caption or enabled state by key.
+class ucToolBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ucToolBar(QWidget *parent = nullptr);
+
+    // False when no button has that key; nothing changes then.
+    bool setButtonCaption(const QString &key, const QString &sCaption);
+    bool setButtonEnable(const QString &key, bool fEnable);
+
+    // The button with that key, or null.
+    QAction *button(const QString &key) const;
+    // The keys of the buttons, left to right.
+    QStringList buttonKeys() const;
+    // The key of the page button that shows pressed.
+    QString pressedKey() const;
+    // A picture of the image list by its key; a null icon for an unknown key.
+    QIcon picture(const QString &key) const;
+    static QStringList pictureKeys();
+
+    QToolBar *toolBar() const { return tlbMenu; }
+
+signals:
+    void BtnClick(const QString &key);
+
+private:
+    QAction *addButton(const QString &key, const QString &caption, const QString &toolTip, const QString &pictureKey);
+
+    QToolBar *tlbMenu = nullptr;
+    QActionGroup *m_pageGroup = nullptr;
+    QHash<QString, QIcon> imgNEW;
+    QHash<QString, QAction *> m_buttons;
+    QStringList m_keys;
+};
