@@ -1,1 +1,500 @@
 #include "cspooling.h"
+
+#include "fieldcodecs.h"
+#include "ilinkmonitor.h"
+#include "ilinkowner.h"
+#include "ilinkprogress.h"
+#include "ilinkrelay.h"
+#include "ilinktoolbar.h"
+#include "ireplysink.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <optional>
+#include <utility>
+
+namespace {
+
+const QString kModeCom = QStringLiteral("COM");
+const QString kModeNet = QStringLiteral("NET");
+const QString kCloseCommand = QStringLiteral("SRV:CLOSE");
+
+constexpr char kCR = '\r';
+constexpr char kNUL = '\0';
+
+struct SerialSettings
+{
+    qint32 baudRate = 115200;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// Reads a settings text such as "115200,n,8,1": rate, parity letter (n, e, o,
+// m, s), data bits (5 to 8) and stop bits (1, 1.5, 2).
+std::optional<SerialSettings> parseSerialSettings(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return std::nullopt;
+
+    SerialSettings settings;
+    bool ok = false;
+    settings.baudRate = parts[0].trimmed().toInt(&ok);
+    if (!ok || settings.baudRate <= 0)
+        return std::nullopt;
+
+    const QString parity = parts[1].trimmed().toLower();
+    if (parity == QLatin1String("n"))
+        settings.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("e"))
+        settings.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("o"))
+        settings.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("m"))
+        settings.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("s"))
+        settings.parity = QSerialPort::SpaceParity;
+    else
+        return std::nullopt;
+
+    const int dataBits = parts[2].trimmed().toInt(&ok);
+    if (!ok || dataBits < 5 || dataBits > 8)
+        return std::nullopt;
+    settings.dataBits = static_cast<QSerialPort::DataBits>(dataBits);
+
+    const QString stopBits = parts[3].trimmed();
+    if (stopBits == QLatin1String("1"))
+        settings.stopBits = QSerialPort::OneStop;
+    else if (stopBits == QLatin1String("1.5"))
+        settings.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stopBits == QLatin1String("2"))
+        settings.stopBits = QSerialPort::TwoStop;
+    else
+        return std::nullopt;
+    return settings;
+}
+
+bool isRecordCode(const QString &code)
+{
+    static const QStringList codes {QStringLiteral("FXO"), QStringLiteral("FXS"), QStringLiteral("GSM"),
+        QStringLiteral("NET"), QStringLiteral("SMS"), QStringLiteral("PRF"), QStringLiteral("LST"),
+        QStringLiteral("GWP")};
+    return codes.contains(code);
+}
+
+} // namespace
+
+CSpooling::CSpooling(QObject *parent)
+    : CSpooling(Services{}, parent)
+{
+}
+
+CSpooling::CSpooling(const Services &services, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_serial(new QSerialPort(this))
+{
+    m_serial->setReadBufferSize(kTransportReadBuffer);
+    connect(m_serial, &QSerialPort::readyRead, this, &CSpooling::onSerialReadyRead);
+
+    m_dsrTimer.setInterval(kDsrPollInterval);
+    connect(&m_dsrTimer, &QTimer::timeout, this, &CSpooling::pollDsr);
+}
+
+CSpooling::~CSpooling()
+{
+    // The transports die after this object's own members; none of their last
+    // signals may reach a half-destroyed link. No close command is sent.
+    m_serial->disconnect(this);
+    if (m_socket)
+        m_socket->disconnect(this);
+    if (m_server)
+        m_server->disconnect(this);
+}
+
+void CSpooling::InitCOM(const QString &strComSet, qint16 nPort, qint16 inBuf, qint16 outBuf)
+{
+    sComSet = strComSet;
+    PortNum = nPort;
+    if (m_serial->isOpen())
+        closeCom();
+    m_receiveBuffer.clear();
+
+    m_serialSettingsError.clear();
+    if (const auto settings = parseSerialSettings(strComSet)) {
+        m_serial->setBaudRate(settings->baudRate);
+        m_serial->setParity(settings->parity);
+        m_serial->setDataBits(settings->dataBits);
+        m_serial->setStopBits(settings->stopBits);
+    } else {
+        m_serialSettingsError = QStringLiteral("Invalid serial port settings \"%1\"").arg(strComSet);
+    }
+    m_devicePath = m_portMap.devicePath(nPort);
+    m_serial->setPortName(m_devicePath);
+    ConnectMode = kModeCom;
+}
+
+void CSpooling::InitNET(const QString &sIP, const QString &sPort)
+{
+    m_host = sIP;
+    m_port = FieldCodecs::toInt32(FieldCodecs::numericValue(sPort)).value_or(0);
+    m_receiveBuffer.clear();
+    ConnectMode = kModeNet;
+}
+
+void CSpooling::FillBuffer()
+{
+    if (ConnectMode == kModeNet)
+        openNet();
+    else if (ConnectMode == kModeCom)
+        openCom();
+}
+
+bool CSpooling::isConnected() const
+{
+    if (ConnectMode == kModeNet)
+        return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+    if (ConnectMode == kModeCom)
+        return m_serial->isOpen();
+    return false;
+}
+
+void CSpooling::Disconnect()
+{
+    if (ConnectMode == kModeNet) {
+        if (isNetOpen()) {
+            SendCommand(kCloseCommand);
+            closeNet();
+        }
+        retireSocket();
+    } else if (ConnectMode == kModeCom) {
+        if (m_serial->isOpen())
+            closeCom();
+    }
+}
+
+void CSpooling::SendCommand(const QString &strCmd, bool fRemote)
+{
+    if (!strCmd.isEmpty()) {
+        const QByteArray wire = strCmd.toLatin1() + kCR;
+        // A link that is not open takes nothing; the command is only echoed.
+        if (ConnectMode == kModeNet) {
+            if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+                m_socket->write(wire);
+        } else if (ConnectMode == kModeCom) {
+            if (m_serial->isOpen())
+                m_serial->write(wire);
+        }
+    }
+    if (m_services.monitor)
+        m_services.monitor->appendSentLine(strCmd, fRemote);
+}
+
+void CSpooling::AnalyzeCmd(const QString &strLine, bool fShowInDBG)
+{
+    if (m_services.relay && m_services.relay->isConnected())
+        m_services.relay->send(strLine.toLatin1() + kCR);
+
+    if (fShowInDBG && m_services.monitor)
+        m_services.monitor->appendReceivedLine(strLine);
+
+    if (m_services.monitor && !m_services.monitor->isAnalyzeEnabled())
+        return;
+
+    // Codes compare exactly, case included and nothing trimmed: "OK" is only the
+    // line "OK", while every line that starts with "ERR" is a refusal.
+    const QString code = strLine.left(3);
+    const QString rest = strLine.mid(3, kMaxRestLength);
+    IReplySink *replies = m_services.replies;
+
+    if (code == QLatin1String("VER")) {
+        if (replies)
+            replies->setVersion(rest);
+    } else if (isRecordCode(code)) {
+        // A record of more than 50 fields cannot be split and is ignored whole.
+        const auto fields = FieldCodecs::splitString(rest, QLatin1Char(','));
+        if (fields && replies)
+            replies->applyRecord(code, *fields);
+    } else if (code == QLatin1String("OK") || code == QLatin1String("ERR")) {
+        const bool isOK = code == QLatin1String("OK");
+        emit WriteResult(isOK);
+        if (replies)
+            replies->setWriteOK(isOK);
+    }
+}
+
+bool CSpooling::isListening() const
+{
+    return m_server && m_server->isListening();
+}
+
+quint16 CSpooling::serverPort() const
+{
+    return isListening() ? m_server->serverPort() : 0;
+}
+
+bool CSpooling::isServerMode() const
+{
+    return m_services.owner && FieldCodecs::numericValue(m_services.owner->serverFlag()) == 1;
+}
+
+bool CSpooling::isNetOpen() const
+{
+    return isListening() || (m_socket && m_socket->state() != QAbstractSocket::UnconnectedState);
+}
+
+void CSpooling::reportOpenError(const QString &description)
+{
+    if (m_services.owner)
+        m_services.owner->showOpenError(description);
+    if (ConnectMode != kModeNet)
+        emit onSplAction(splComError);
+    else if (!isServerMode())
+        emit onSplAction(splNetError);
+}
+
+void CSpooling::openNet()
+{
+    closeNet();
+
+    if (isServerMode()) {
+        if (m_port < 0 || m_port > 65535) {
+            reportOpenError(QStringLiteral("Invalid port number %1").arg(m_port));
+            return;
+        }
+        if (!m_server) {
+            m_server = new QTcpServer(this);
+            connect(m_server, &QTcpServer::newConnection, this, &CSpooling::onNewConnection);
+        }
+        if (!m_server->listen(QHostAddress::Any, static_cast<quint16>(m_port))) {
+            reportOpenError(m_server->errorString());
+            return;
+        }
+        if (m_services.progress)
+            m_services.progress->setPanelText(QStringLiteral("Server status: Listening"));
+        if (m_services.toolbar)
+            m_services.toolbar->setButtonCaption(QStringLiteral("connect"), QStringLiteral("Stop server"));
+        if (m_services.progress)
+            m_services.progress->StartServer();
+        return;
+    }
+
+    if (m_port < 1 || m_port > 65535) {
+        reportOpenError(QStringLiteral("Invalid port number %1").arg(m_port));
+        return;
+    }
+    auto *socket = new QTcpSocket(this);
+    adoptSocket(socket);
+    socket->connectToHost(m_host, static_cast<quint16>(m_port));
+}
+
+void CSpooling::closeNet()
+{
+    if (isListening())
+        m_server->close();
+    retireSocket();
+}
+
+void CSpooling::adoptSocket(QTcpSocket *socket)
+{
+    m_socket = socket;
+    // Bounded, so that a peer sending faster than the console reads waits in TCP
+    // flow control instead of filling memory.
+    socket->setReadBufferSize(kTransportReadBuffer);
+    connect(socket, &QTcpSocket::connected, this, [this, socket] {
+        if (socket == m_socket)
+            onSocketConnected();
+    });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+        if (socket == m_socket)
+            onSocketReadyRead();
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        if (socket == m_socket)
+            onSocketDisconnected();
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
+        if (socket == m_socket)
+            onSocketError(error);
+    });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+        if (socket == m_socket)
+            onSocketBytesWritten();
+    });
+}
+
+void CSpooling::retireSocket()
+{
+    QTcpSocket *socket = std::exchange(m_socket, nullptr);
+    if (!socket)
+        return;
+    socket->disconnect(this);
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    // What was queued (the close command) still goes out before the connection
+    // closes; a peer that never takes it does not keep the socket alive.
+    connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kCloseGrace, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    socket->disconnectFromHost();
+}
+
+void CSpooling::onSocketConnected()
+{
+    emit onSplAction(splConnected);
+}
+
+void CSpooling::onSocketReadyRead()
+{
+    receiveChunk(m_socket->readAll());
+    // Returning lets the event loop run what is waiting; Qt delivers the next
+    // readyRead after that. Spinning a nested event loop here instead would
+    // re-enter this handler and recurse under a flood of data.
+}
+
+void CSpooling::onSocketDisconnected()
+{
+    // Data that arrived together with the close still holds lines of the gateway.
+    if (m_socket->bytesAvailable() > 0)
+        onSocketReadyRead();
+    if (!m_socket)
+        return; // a handler of those lines closed the link already
+
+    if (isServerMode()) {
+        openNet(); // listen for the gateway again
+    } else {
+        retireSocket();
+        emit onSplAction(splPeerClosed);
+    }
+}
+
+void CSpooling::onSocketError(QAbstractSocket::SocketError error)
+{
+    // The peer's close is reported once, by the disconnect that follows.
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    emit onSplAction(splNetError);
+}
+
+void CSpooling::onSocketBytesWritten()
+{
+    emit onSplAction(splSendDone);
+}
+
+void CSpooling::onNewConnection()
+{
+    QTcpSocket *incoming = m_server->nextPendingConnection();
+    if (!incoming)
+        return;
+    incoming->setParent(this);
+    // One gateway at a time: stop listening, which also refuses any other request
+    // that is waiting.
+    m_server->close();
+    retireSocket();
+    adoptSocket(incoming);
+    if (m_services.progress)
+        m_services.progress->StartProgress(QStringLiteral("connecting"));
+
+    if (incoming != m_socket)
+        return;
+    if (incoming->bytesAvailable() > 0)
+        onSocketReadyRead();
+    if (m_socket == incoming && incoming->state() != QAbstractSocket::ConnectedState)
+        onSocketDisconnected();
+}
+
+void CSpooling::openCom()
+{
+    if (m_serial->isOpen())
+        return;
+    if (!m_serialSettingsError.isEmpty()) {
+        reportOpenError(m_serialSettingsError);
+        return;
+    }
+    if (!m_serial->open(QIODevice::ReadWrite)) {
+        const QString description = m_serial->errorString();
+        m_serial->clearError();
+        reportOpenError(description);
+        return;
+    }
+    // Pseudo terminals and some adapters have no modem lines; the port works
+    // without RTS all the same.
+    if (!m_serial->setRequestToSend(true))
+        m_serial->clearError();
+
+    const QSerialPort::PinoutSignals pins = m_serial->pinoutSignals();
+    if (m_serial->error() != QSerialPort::NoError) {
+        m_serial->clearError(); // no DSR line to watch on this device
+        return;
+    }
+    m_dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+    m_dsrTimer.start();
+}
+
+void CSpooling::closeCom()
+{
+    m_dsrTimer.stop();
+    m_serial->close();
+    m_serial->clearError();
+}
+
+void CSpooling::onSerialReadyRead()
+{
+    receiveChunk(m_serial->readAll());
+    // As for the socket: return to the event loop instead of spinning a nested one.
+}
+
+void CSpooling::pollDsr()
+{
+    if (!m_serial->isOpen()) {
+        m_dsrTimer.stop();
+        return;
+    }
+    const QSerialPort::PinoutSignals pins = m_serial->pinoutSignals();
+    if (m_serial->error() != QSerialPort::NoError) {
+        // The device stopped answering line queries; it is not watched any more.
+        m_serial->clearError();
+        m_dsrTimer.stop();
+        return;
+    }
+    const bool dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+    if (dsr != m_dsr) {
+        m_dsr = dsr;
+        emit onSplAction(splLineChange);
+    }
+}
+
+void CSpooling::receiveChunk(const QByteArray &chunk)
+{
+    qsizetype from = 0;
+    while (from < chunk.size()) {
+        const qsizetype cr = chunk.indexOf(kCR, from);
+        if (cr < 0) {
+            appendToLine(QByteArrayView(chunk).sliced(from));
+            return;
+        }
+        appendToLine(QByteArrayView(chunk).sliced(from, cr - from));
+        const QString line = QString::fromLatin1(m_receiveBuffer);
+        m_receiveBuffer.clear();
+
+        from = cr + 1;
+        // A NUL right after the CR is part of the terminator, but only within one chunk.
+        if (from < chunk.size() && chunk.at(from) == kNUL)
+            ++from;
+        AnalyzeCmd(line, true);
+    }
+}
+
+void CSpooling::appendToLine(QByteArrayView piece)
+{
+    const qsizetype room = kMaxLineLength - m_receiveBuffer.size();
+    if (room > 0)
+        m_receiveBuffer.append(piece.first(std::min(room, piece.size())));
+}
