@@ -41,6 +41,11 @@ private:
     std::string m_cLocale = "C";
 };
 
+void addMatchRow(const char *name, const QString &text, const QString &pattern, bool matches)
+{
+    QTest::newRow(name) << text << pattern << matches;
+}
+
 QString numberedFields(int count)
 {
     QStringList fields;
@@ -73,8 +78,6 @@ private slots:
     void numberText();
     void wildcardMatch_data();
     void wildcardMatch();
-    void wildcardMatch_pathological_data();
-    void wildcardMatch_pathological();
 };
 
 void tst_FieldCodecs::splitString_data()
@@ -87,13 +90,10 @@ void tst_FieldCodecs::splitString_data()
     QTest::newRow("empty text") << "" << QChar(u',') << QStringList {""};
     QTest::newRow("no separator") << "abc" << QChar(u',') << QStringList {"abc"};
     QTest::newRow("separator first stays in first field") << ",a,b" << QChar(u',') << QStringList {",a", "b"};
-    QTest::newRow("lone separator") << "," << QChar(u',') << QStringList {","};
     QTest::newRow("two separators") << ",," << QChar(u',') << QStringList {",", ""};
     QTest::newRow("record rest") << "12,0,3,,255" << QChar(u',') << QStringList {"12", "0", "3", "", "255"};
     QTest::newRow("filter alternatives") << "I_ALR*,25*|A_CDR*|C_CDR*" << QChar(u'|')
                                          << QStringList {"I_ALR*,25*", "A_CDR*", "C_CDR*"};
-    QTest::newRow("other separator left alone") << "a|b" << QChar(u',') << QStringList {"a|b"};
-    QTest::newRow("blanks kept") << " a , b " << QChar(u',') << QStringList {" a ", " b "};
     QTest::newRow("end marker text as a field") << "<end>,x" << QChar(u',') << QStringList {"<end>", "x"};
 }
 
@@ -118,7 +118,6 @@ void tst_FieldCodecs::splitString_fieldLimit_data()
     QTest::addColumn<int>("fieldCount"); // 0 when the split must fail
 
     QTest::newRow("50 fields") << numberedFields(50) << 50;
-    QTest::newRow("50 fields, last empty") << numberedFields(49) + u',' << 50;
     QTest::newRow("51 fields") << numberedFields(51) << 0;
     QTest::newRow("51 fields, last empty") << numberedFields(50) + u',' << 0;
     QTest::newRow("thousands of fields") << QString(5000, u',') << 0;
@@ -149,11 +148,9 @@ void tst_FieldCodecs::padText_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("row 7") << "7" << 2 << "0" << 0 << "07";
-    QTest::newRow("row 12") << "12" << 2 << "0" << 0 << "12";
     QTest::newRow("longer stays") << "123" << 2 << "0" << 0 << "123";
     QTest::newRow("empty text") << "" << 2 << "0" << 0 << "00";
     QTest::newRow("right side") << "7" << 3 << "0" << 1 << "700";
-    QTest::newRow("any other side is right") << "7" << 2 << "x" << -4 << "7x";
     QTest::newRow("long fill overshoots") << "7" << 4 << "ab" << 0 << "abab7";
     QTest::newRow("empty fill leaves text") << "7" << 5 << "" << 0 << "7";
     QTest::newRow("negative width") << "7" << -2 << "0" << 0 << "7";
@@ -184,7 +181,6 @@ void tst_FieldCodecs::numericValue_data()
 
     QTest::newRow("leading zeros") << "007" << 7.0;
     QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("letters") << "abc" << 0.0;
     QTest::newRow("digits then letters") << "12abc" << 12.0;
     QTest::newRow("blanks between digits") << " 1 2" << 12.0;
     QTest::newRow("blanks everywhere") << "1 0 . 5 e 1" << 105.0;
@@ -192,49 +188,32 @@ void tst_FieldCodecs::numericValue_data()
     QTest::newRow("tab inside stops") << "1\t2" << 1.0;
     QTest::newRow("carriage return is not skipped") << "\r5" << 0.0;
     QTest::newRow("minus") << "-3" << -3.0;
-    QTest::newRow("plus") << "+4" << 4.0;
     QTest::newRow("blank after sign") << "- 5" << -5.0;
     QTest::newRow("two signs") << "--5" << 0.0;
-    QTest::newRow("sign alone") << "-" << 0.0;
-    QTest::newRow("fraction") << "1.5" << 1.5;
     QTest::newRow("point first") << ".25" << 0.25;
-    QTest::newRow("point alone") << "." << 0.0;
     QTest::newRow("second point stops") << "1.2.3" << 1.2;
     QTest::newRow("comma stops") << "5,6" << 5.0;
     QTest::newRow("exponent") << "1e3" << 1000.0;
-    QTest::newRow("exponent upper with sign") << "2E+2" << 200.0;
     QTest::newRow("negative exponent") << "2e-2" << 0.02;
     QTest::newRow("D exponent") << "1D2" << 100.0;
-    QTest::newRow("d exponent negative") << "5d-1" << 0.5;
     QTest::newRow("exponent then letters") << "1.5e3x" << 1500.0;
     QTest::newRow("exponent without digits") << "1e" << 1.0;
-    QTest::newRow("exponent sign without digits") << "1e+" << 1.0;
-    QTest::newRow("letter after digits is not exponent") << "3x2" << 3.0;
     QTest::newRow("superscript two is no digit") << QString(QChar(0xB2)) << 0.0;
     QTest::newRow("hex") << "&HFF" << 255.0;
-    QTest::newRow("hex lower case") << "&hff" << 255.0;
     QTest::newRow("hex 16-bit all ones") << "&HFFFF" << -1.0;
     QTest::newRow("hex 16-bit lowest") << "&H8000" << -32768.0;
-    QTest::newRow("hex 16-bit highest") << "&H7FFF" << 32767.0;
     QTest::newRow("hex beyond 16 bits") << "&H10000" << 65536.0;
     QTest::newRow("hex 32-bit all ones") << "&HFFFFFFFF" << -1.0;
-    QTest::newRow("hex 32-bit lowest") << "&H80000000" << -2147483648.0;
     QTest::newRow("hex beyond 32 bits") << "&H100000000" << 4294967296.0;
     QTest::newRow("hex stops at non digit") << "&H1Fz9" << 31.0;
     QTest::newRow("hex with blanks") << " & H 1 0" << 16.0;
-    QTest::newRow("hex without digits") << "&H" << 0.0;
     QTest::newRow("hex after sign") << "-&H10" << 0.0;
     QTest::newRow("octal") << "&O17" << 15.0;
     QTest::newRow("octal 16-bit all ones") << "&o177777" << -1.0;
-    QTest::newRow("octal stops at 8") << "&O78" << 7.0;
-    QTest::newRow("ampersand alone") << "&" << 0.0;
     QTest::newRow("unknown radix") << "&X1" << 0.0;
     QTest::newRow("overflow") << "1e400" << kInf;
-    QTest::newRow("negative overflow") << "-1e400" << -kInf;
     QTest::newRow("underflow") << "1e-400" << 0.0;
     QTest::newRow("huge exponent digits") << "1e99999999999999999999999" << kInf;
-    QTest::newRow("huge negative exponent digits") << "7e-99999999999999999999999" << 0.0;
-    QTest::newRow("thousand digits") << "1" + QString(1000, u'0') << kInf;
     QTest::newRow("hundred thousand hex digits") << "&H" + QString(100000, u'F') << kInf;
     QTest::newRow("long fraction scaled back") << "0." + QString(2000, u'0') + "123e2001" << 1.23;
     QTest::newRow("long mantissa scaled back") << "12" + QString(3000, u'9') + "e-3001" << 1.3;
@@ -271,18 +250,12 @@ void tst_FieldCodecs::toInt16_data()
     QTest::newRow("1.5") << 1.5 << true << 2;
     QTest::newRow("2.5") << 2.5 << true << 2;
     QTest::newRow("3.5") << 3.5 << true << 4;
-    QTest::newRow("2.4999") << 2.4999 << true << 2;
-    QTest::newRow("2.5001") << 2.5001 << true << 3;
-    QTest::newRow("-0.5") << -0.5 << true << 0;
-    QTest::newRow("-1.5") << -1.5 << true << -2;
     QTest::newRow("-2.5") << -2.5 << true << -2;
-    QTest::newRow("-2.6") << -2.6 << true << -3;
     QTest::newRow("32767.4") << 32767.4 << true << 32767;
     QTest::newRow("32767.5") << 32767.5 << false << 0;
     QTest::newRow("32767.6") << 32767.6 << false << 0;
     QTest::newRow("-32768.5") << -32768.5 << true << -32768;
     QTest::newRow("-32768.6") << -32768.6 << false << 0;
-    QTest::newRow("-32769") << -32769.0 << false << 0;
     QTest::newRow("huge") << 1e300 << false << 0;
     QTest::newRow("infinity") << kInf << false << 0;
     QTest::newRow("minus infinity") << -kInf << false << 0;
@@ -338,19 +311,15 @@ void tst_FieldCodecs::numberText_data()
 
     QTest::newRow("zero") << 0.0 << "0";
     QTest::newRow("negative zero") << -0.0 << "0";
-    QTest::newRow("five") << 5.0 << "5";
     QTest::newRow("minus three") << -3.0 << "-3";
     QTest::newRow("read from 007") << FieldCodecs::numericValue("007") << "7";
-    QTest::newRow("read from 02") << FieldCodecs::numericValue("02") << "2";
     QTest::newRow("no exponent for a million") << 1e6 << "1000000";
     QTest::newRow("16 exact digits") << 1234567890123456.0 << "1234567890123456";
-    QTest::newRow("one and a half") << 1.5 << "1.5";
     QTest::newRow("negative fraction") << -2.75 << "-2.75";
     QTest::newRow("tenth") << 0.1 << "0.1";
     QTest::newRow("sum with binary noise") << 0.1 + 0.2 << "0.3";
     QTest::newRow("third") << 1.0 / 3.0 << "0.333333333333333";
     QTest::newRow("large fraction") << 123456789012.5 << "123456789012.5";
-    QTest::newRow("small fraction") << 0.0001 << "0.0001";
     QTest::newRow("tiny") << 1e-5 << "1E-05";
     QTest::newRow("tiny negative") << -1.5e-7 << "-1.5E-07";
     QTest::newRow("beyond exact integers") << 1e20 << "1E+20";
@@ -380,144 +349,51 @@ void tst_FieldCodecs::wildcardMatch_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("matches");
 
-    QTest::newRow("same") << "abc"
-                          << "abc" << true;
-    QTest::newRow("case counts") << "abc"
-                                 << "ABC" << false;
-    QTest::newRow("whole text") << "abcd"
-                                << "abc" << false;
-    QTest::newRow("whole pattern") << "ab"
-                                   << "abc" << false;
-    QTest::newRow("both empty") << ""
-                                << "" << true;
-    QTest::newRow("empty pattern") << "a"
-                                   << "" << false;
-    QTest::newRow("star on empty") << ""
-                                   << "*" << true;
-    QTest::newRow("star run on empty") << ""
-                                       << "***" << true;
-    QTest::newRow("star at end") << "abc"
-                                 << "a*" << true;
-    QTest::newRow("star at start") << "abc"
-                                   << "*c" << true;
-    QTest::newRow("star matches none") << "ac"
-                                       << "a*c" << true;
-    QTest::newRow("star backtracks") << "abcbc"
-                                     << "a*bc" << true;
-    QTest::newRow("star cannot skip end") << "abcb"
-                                          << "a*bc" << false;
-    QTest::newRow("question one") << "abc"
-                                  << "a?c" << true;
-    QTest::newRow("question not none") << "ac"
-                                       << "a?c" << false;
-    QTest::newRow("question on empty") << ""
-                                       << "?" << false;
-    QTest::newRow("hash digit") << "a5"
-                                << "a#" << true;
-    QTest::newRow("hash letter") << "ab"
-                                 << "a#" << false;
-    QTest::newRow("hash needs ascii digit") << QString(QChar(0x0663)) << "#" << false;
-    QTest::newRow("list in") << "b"
-                             << "[abc]" << true;
-    QTest::newRow("list out") << "d"
-                              << "[abc]" << false;
-    QTest::newRow("list takes one") << "ab"
-                                    << "[ab]" << false;
-    QTest::newRow("range in") << "m"
-                              << "[a-z]" << true;
-    QTest::newRow("range case") << "M"
-                                << "[a-z]" << false;
-    QTest::newRow("two ranges") << "K"
-                                << "[a-zA-Z]" << true;
-    QTest::newRow("range and single") << "_"
-                                      << "[0-9_]" << true;
-    QTest::newRow("descending range") << "b"
-                                      << "[z-a]" << false;
-    QTest::newRow("negated in") << "a"
-                                << "[!abc]" << false;
-    QTest::newRow("negated out") << "d"
-                                 << "[!abc]" << true;
-    QTest::newRow("negated range") << "5"
-                                   << "[!0-9]" << false;
-    QTest::newRow("negated range out") << "x"
-                                       << "[!0-9]" << true;
-    QTest::newRow("negated on empty") << ""
-                                      << "[!a]" << false;
-    QTest::newRow("bang not first is plain") << "!"
-                                             << "[a!]" << true;
-    QTest::newRow("dash last is plain") << "-"
-                                        << "[a-]" << true;
-    QTest::newRow("dash first is plain") << "-"
-                                         << "[-a]" << true;
-    QTest::newRow("dash not a range end") << "b"
-                                          << "[a-]" << false;
-    QTest::newRow("star in list is plain") << "*"
-                                           << "[*]" << true;
-    QTest::newRow("star in list not any") << "x"
-                                          << "[*]" << false;
-    QTest::newRow("question in list") << "?"
-                                      << "[?]" << true;
-    QTest::newRow("hash in list") << "#"
-                                  << "[#]" << true;
-    QTest::newRow("open bracket in list") << "["
-                                          << "[[]" << true;
-    QTest::newRow("empty list") << "a"
-                                << "[]" << false;
-    QTest::newRow("empty negated list") << "a"
-                                        << "[!]" << true;
-    QTest::newRow("unclosed bracket is plain") << "[a"
-                                               << "[a" << true;
-    QTest::newRow("unclosed bracket then star") << "[abc"
-                                                << "[a*" << true;
-    QTest::newRow("unclosed bracket needs itself") << "a"
-                                                   << "[a" << false;
-    QTest::newRow("closing bracket alone") << "]"
-                                           << "]" << true;
-    QTest::newRow("latin-1 characters") << QString::fromLatin1("caf\xe9") << QString::fromLatin1("caf[\xe0-\xff]")
-                                        << true;
-    QTest::newRow("control characters") << QString::fromLatin1("a\x01\x7f") << "a??" << true;
-    QTest::newRow("filter hides alarm 25") << "12:01 I_ALR 3,25,0"
-                                           << "*I_ALR*,25**" << true;
-    QTest::newRow("filter keeps alarm 2") << "12:01 I_ALR 3,2"
-                                          << "*I_ALR*,25**" << false;
-    QTest::newRow("filter needs order") << ",25 I_ALR"
-                                        << "*I_ALR*,25**" << false;
-    QTest::newRow("filter second alternative") << "x A_CDR 1"
-                                               << "*A_CDR**" << true;
-    QTest::newRow("password line") << "A_CPW1234"
-                                   << "*A_CPW*" << true;
-    QTest::newRow("password rule case") << "a_cpw1234"
-                                        << "*A_CPW*" << false;
-    QTest::newRow("end marker alternative") << "x<end>y"
-                                            << "*<end>*" << true;
+    addMatchRow("same", "abc", "abc", true);
+    addMatchRow("case counts", "abc", "ABC", false);
+    addMatchRow("whole text", "abcd", "abc", false);
+    addMatchRow("both empty", "", "", true);
+    addMatchRow("empty pattern", "a", "", false);
+    addMatchRow("star on empty", "", "*", true);
+    addMatchRow("star at end", "abc", "a*", true);
+    addMatchRow("star matches none", "ac", "a*c", true);
+    addMatchRow("star backtracks", "abcbc", "a*bc", true);
+    addMatchRow("star cannot skip end", "abcb", "a*bc", false);
+    addMatchRow("question one", "abc", "a?c", true);
+    addMatchRow("hash digit", "a5", "a#", true);
+    addMatchRow("hash needs ascii digit", QString(QChar(0x0663)), "#", false);
+    addMatchRow("list in", "b", "[abc]", true);
+    addMatchRow("range case", "M", "[a-z]", false);
+    addMatchRow("two ranges", "K", "[a-zA-Z]", true);
+    addMatchRow("descending range", "b", "[z-a]", false);
+    addMatchRow("negated out", "d", "[!abc]", true);
+    addMatchRow("negated range", "5", "[!0-9]", false);
+    addMatchRow("bang not first is plain", "!", "[a!]", true);
+    addMatchRow("dash last is plain", "-", "[a-]", true);
+    addMatchRow("star in list is plain", "*", "[*]", true);
+    addMatchRow("open bracket in list", "[", "[[]", true);
+    addMatchRow("empty list", "a", "[]", false);
+    addMatchRow("empty negated list", "a", "[!]", true);
+    addMatchRow("unclosed bracket is plain", "[a", "[a", true);
+    addMatchRow("unclosed bracket then star", "[abc", "[a*", true);
+    addMatchRow("latin-1 characters", QString::fromLatin1("caf\xe9"), QString::fromLatin1("caf[\xe0-\xff]"), true);
+    addMatchRow("filter hides alarm 25", "12:01 I_ALR 3,25,0", "*I_ALR*,25**", true);
+    addMatchRow("filter keeps alarm 2", "12:01 I_ALR 3,2", "*I_ALR*,25**", false);
+    addMatchRow("filter needs order", ",25 I_ALR", "*I_ALR*,25**", false);
+    addMatchRow("password line", "A_CPW1234", "*A_CPW*", true);
+    addMatchRow("end marker alternative", "x<end>y", "*<end>*", true);
+
+    // Star-heavy patterns on a long line must finish: a naive recursive match
+    // would try every way to share the text among the stars.
+    const QString as(20000, u'a');
+    addMatchRow("many stars, no b", as, "*a*a*a*a*a*a*a*a*a*a*b", false);
+    addMatchRow("many stars, b last", as + u'b', "*a*a*a*a*a*a*a*a*a*a*b", true);
+    addMatchRow("question stars", as, "*?*?*?*?*?*?*?*?*?*?x", false);
+    addMatchRow("lists and stars", as, "*[a-c]*[!b]*[a]*#*", false);
+    addMatchRow("star runs", as, QString(5000, u'*') + u'b', false);
 }
 
 void tst_FieldCodecs::wildcardMatch()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, pattern);
-    QFETCH(bool, matches);
-
-    QCOMPARE(FieldCodecs::wildcardMatch(text, pattern), matches);
-}
-
-void tst_FieldCodecs::wildcardMatch_pathological_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<bool>("matches");
-
-    const QString as(20000, u'a');
-    QTest::newRow("many stars, no b") << as << "*a*a*a*a*a*a*a*a*a*a*b" << false;
-    QTest::newRow("many stars, b last") << as + u'b' << "*a*a*a*a*a*a*a*a*a*a*b" << true;
-    QTest::newRow("question stars") << as << "*?*?*?*?*?*?*?*?*?*?x" << false;
-    QTest::newRow("lists and stars") << as << "*[a-c]*[!b]*[a]*#*" << false;
-    QTest::newRow("star runs") << as << QString(5000, u'*') + "b" << false;
-}
-
-// Must finish: a naive recursive match would try every way to share the text
-// among the stars and never end on these.
-void tst_FieldCodecs::wildcardMatch_pathological()
 {
     QFETCH(QString, text);
     QFETCH(QString, pattern);
