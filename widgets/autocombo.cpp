@@ -1,6 +1,7 @@
 #include "autocombo.h"
 
 #include <QApplication>
+#include <QGraphicsDropShadowEffect>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +14,7 @@ const QString kShownCaption = QStringLiteral("<");
 const QColor kEnabledBackground {255, 255, 255};
 const QColor kDisabledBackground {224, 224, 224};
 constexpr int kListGap = 2; // pixels between the box and the list under it
+constexpr int kListLinePadding = 8; // pixels added to the font height of a list line
 
 bool isEnterKey(int key)
 {
@@ -54,6 +56,11 @@ AutoCombo::AutoCombo(QWidget *parent)
     lstCompleted->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lstCompleted->setUniformItemSizes(true);
     lstCompleted->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto *shadow = new QGraphicsDropShadowEffect(lstCompleted);
+    shadow->setBlurRadius(12);
+    shadow->setOffset(0, 3);
+    shadow->setColor(QColor(0, 0, 0, 70));
+    lstCompleted->setGraphicsEffect(shadow);
     lstCompleted->hide();
     lstCompleted->installEventFilter(this);
     connect(lstCompleted, &QListWidget::itemDoubleClicked, this, &AutoCombo::lstCompleted_DblClick);
@@ -99,7 +106,8 @@ bool AutoCombo::AddItem(const QString &strItem)
         return false;
     // The whole history on show takes the new value at once.
     if (isListShown() && cmdShowList->text() == kShownCaption) {
-        lstCompleted->addItem(strItem);
+        auto *item = new QListWidgetItem(strItem, lstCompleted);
+        item->setSizeHint(QSize(0, listRowHeight()));
         placeList();
     }
     return true;
@@ -313,7 +321,16 @@ void AutoCombo::takeSelectedLine()
 void AutoCombo::fillList(const QStringList &lines)
 {
     lstCompleted->clear();
-    lstCompleted->addItems(lines);
+    const QSize lineSize(0, listRowHeight());
+    for (const QString &line : lines) {
+        auto *item = new QListWidgetItem(line, lstCompleted);
+        item->setSizeHint(lineSize);
+    }
+}
+
+int AutoCombo::listRowHeight() const
+{
+    return fontMetrics().height() + kListLinePadding;
 }
 
 void AutoCombo::refillList()
@@ -385,8 +402,7 @@ void AutoCombo::placeList()
     }
 
     const int rows = qMax(1, lstCompleted->count());
-    const int rowHeight = qMax(lstCompleted->sizeHintForRow(0), fontMetrics().height() + 4);
-    const int listHeight = rows * rowHeight + 2 * lstCompleted->frameWidth();
+    const int listHeight = rows * listRowHeight() + 2 * lstCompleted->frameWidth();
     const QRect box = txt_ToComplete->geometry();
 
     if (host == this) {

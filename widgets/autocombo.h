@@ -84,6 +84,7 @@ private:
     void placeList();
     void layoutParts();
     int boxHeight() const;
+    int listRowHeight() const;
 
     QLineEdit *txt_ToComplete = nullptr;
     QPointer<QListWidget> lstCompleted;

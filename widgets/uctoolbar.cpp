@@ -32,6 +32,7 @@ constexpr ButtonSpec kButtons[] = {
 };
 
 constexpr QSize kIconSize {32, 32};
+constexpr int kButtonMinimumWidth = 64; // pixels; keeps the buttons of short captions even
 
 } // namespace
 
@@ -86,8 +87,10 @@ QAction *ucToolBar::addButton(
     action->setObjectName(key);
     action->setToolTip(toolTip);
     tlbMenu->addAction(action);
-    if (QWidget *widget = tlbMenu->widgetForAction(action))
+    if (QWidget *widget = tlbMenu->widgetForAction(action)) {
         widget->setObjectName(QStringLiteral("btn_") + key);
+        widget->setMinimumWidth(kButtonMinimumWidth);
+    }
     connect(action, &QAction::triggered, this, [this, key] { emit BtnClick(key); });
     m_buttons.insert(key, action);
     m_keys.append(key);
