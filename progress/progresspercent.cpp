@@ -1,29 +1,48 @@
 #include "progresspercent.h"
 
-#include <cmath>
+#include <cstdint>
 
 namespace ProgressPercent {
 
-std::int64_t roundHalfToEven(double value)
+namespace {
+
+struct Quotient
 {
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    auto whole = static_cast<std::int64_t>(lower);
-    if (fraction > 0.5 || (fraction == 0.5 && whole % 2 != 0))
-        ++whole;
-    return whole;
+    std::int64_t whole = 0;
+    std::int64_t remainder = 0;
+};
+
+// Positions are non-negative, so truncating division is the whole part.
+Quotient divide(int position, int maximum)
+{
+    const std::int64_t numerator = std::int64_t(position) * 100;
+    return {numerator / maximum, numerator % maximum};
 }
 
-double percentage(int position, int maximum)
+} // namespace
+
+int wholePercent(int position, int maximum)
 {
-    if (maximum <= 0)
-        return 0.0;
-    return static_cast<double>(position) / maximum * 100.0;
+    if (maximum <= 0 || position < 0)
+        return 0;
+    return static_cast<int>(divide(position, maximum).whole);
+}
+
+int roundedPercent(int position, int maximum)
+{
+    if (maximum <= 0 || position < 0)
+        return 0;
+    const Quotient q = divide(position, maximum);
+    const std::int64_t twice = q.remainder * 2;
+    std::int64_t result = q.whole;
+    if (twice > maximum || (twice == maximum && result % 2 != 0))
+        ++result;
+    return static_cast<int>(result);
 }
 
 QString percentText(int position, int maximum)
 {
-    return QString::number(roundHalfToEven(percentage(position, maximum))) + QLatin1Char('%');
+    return QString::number(roundedPercent(position, maximum)) + QLatin1Char('%');
 }
 
 } // namespace ProgressPercent

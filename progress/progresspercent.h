@@ -2,21 +2,19 @@
 
 #include <QString>
 
-#include <cstdint>
-
-// Percentages of the progress strip: position over maximum, shown as a whole
-// number with halves going to the even neighbour ("12%" for 12.5, "38%" for 37.5).
+// Percentages of the progress strip: position over maximum times 100, worked out
+// exactly in whole numbers, so that 29 of 100 is 29 and not 28.999... as a
+// floating-point quotient would give.
 namespace ProgressPercent {
 
-// Nearest whole number, halves to the even one; independent of the FPU rounding mode.
-std::int64_t roundHalfToEven(double value);
+// The whole part of the percentage. A maximum of 0 or less gives 0.
+int wholePercent(int position, int maximum);
 
-// position / maximum x 100, in that order of operations, so that the shown value
-// matches the double arithmetic of the original display to the last bit.
-double percentage(int position, int maximum);
+// The percentage taken to the nearest whole number, halves to the even one
+// (12.5 gives 12, 37.5 gives 38). A maximum of 0 or less gives 0.
+int roundedPercent(int position, int maximum);
 
-// The panel text for a position: the rounded percentage followed by "%". A maximum
-// of 0 or less has no percentage and gives "0%".
+// The panel text: the rounded percentage followed by "%".
 QString percentText(int position, int maximum);
 
 } // namespace ProgressPercent

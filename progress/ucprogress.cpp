@@ -445,9 +445,9 @@ void ucProgress::tmrStatusProgres_Timer(int index)
     case kReceiveTimer:
         if (m_position < 99 && m_position < m_maximum) {
             setPosition(m_position + 1);
-            const double percentage = ProgressPercent::percentage(m_position, m_maximum);
             setPanelText(ProgressPercent::percentText(m_position, m_maximum), kPanelReady);
-            emit progressTime(static_cast<qint16>(index), static_cast<qint16>(percentage));
+            emit progressTime(
+                static_cast<qint16>(index), static_cast<qint16>(ProgressPercent::wholePercent(m_position, m_maximum)));
         } else {
             setPosition(m_maximum);
             setPanelText(QStringLiteral("100%"), kPanelReady);

@@ -1,0 +1,611 @@
+#include "connectionstate.h"
+#include "progressart.h"
+#include "progresspercent.h"
+#include "ucprogress.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+using Picture = ProgressArt::Picture;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A link whose state the test sets.
+class FakeLink : public ConnectionState
+{
+public:
+    bool connected = false;
+    bool isConnected() const override { return connected; }
+};
+
+// The steps a spy recorded, as (tCode, pIndex) pairs.
+QList<QPair<int, int>> steps(const QSignalSpy &spy)
+{
+    QList<QPair<int, int>> result;
+    for (const QList<QVariant> &arguments : spy)
+        result.append({arguments.at(0).toInt(), arguments.at(1).toInt()});
+    return result;
+}
+
+} // namespace
+
+class tst_ucProgress : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void percentages_data();
+    void percentages();
+
+    void creation();
+    void startRows_data();
+    void startRows();
+    void connectingSteps();
+    void connectingRealTimeOut();
+    void writeSteps();
+    void writeFamilyKinds_data();
+    void writeFamilyKinds();
+    void writePercentagesHalvesToEven();
+    void refusedWriteStarts_data();
+    void refusedWriteStarts();
+    void zeroWriteStepStillEnds();
+    void speedUpDuringWriteStep();
+    void speedOnStoppedTimer();
+    void invalidTimerIndexes();
+    void setWritePosition();
+    void pauseAndResumeConnecting();
+    void pauseAfterEndDoesNothing();
+    void pauseWhileIdleStartsNothing();
+    void stopButton_data();
+    void stopButton();
+    void unknownNameOnlyStopsTimers();
+    void serverIndicationBlinks();
+    void animationCyclesFrames();
+    void panelTexts();
+    void picturesAreDrawn_data();
+    void picturesAreDrawn();
+
+private:
+    std::unique_ptr<ucProgress> m_strip;
+    void clickButton(const char *name);
+};
+
+void tst_ucProgress::init()
+{
+    m_strip = std::make_unique<ucProgress>(nullptr, 10ms);
+    m_strip->resize(900, 28);
+    m_strip->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_strip.get()));
+}
+
+void tst_ucProgress::cleanup()
+{
+    m_strip.reset();
+}
+
+void tst_ucProgress::clickButton(const char *name)
+{
+    auto *button = m_strip->findChild<QToolButton *>(QLatin1String(name));
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void tst_ucProgress::percentages_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("whole");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("1 of 8 is 12.5, half down to even") << 1 << 8 << 12 << "12%";
+    QTest::newRow("3 of 8 is 37.5, half up to even") << 3 << 8 << 37 << "38%";
+    QTest::newRow("5 of 8 is 62.5") << 5 << 8 << 62 << "62%";
+    QTest::newRow("7 of 8 is 87.5") << 7 << 8 << 87 << "88%";
+    QTest::newRow("1 of 2") << 1 << 2 << 50 << "50%";
+    QTest::newRow("2 of 3 rounds up") << 2 << 3 << 66 << "67%";
+    QTest::newRow("1 of 3 rounds down") << 1 << 3 << 33 << "33%";
+    QTest::newRow("1 of 40 is 2.5") << 1 << 40 << 2 << "2%";
+    // 0.29 * 100 is 28.999... in floating point; the step must still report 29.
+    QTest::newRow("29 of 100") << 29 << 100 << 29 << "29%";
+    QTest::newRow("57 of 100") << 57 << 100 << 57 << "57%";
+    QTest::newRow("full") << 64 << 64 << 100 << "100%";
+    QTest::newRow("no maximum") << 0 << 0 << 0 << "0%";
+}
+
+void tst_ucProgress::percentages()
+{
+    QFETCH(int, position);
+    QFETCH(int, maximum);
+    QFETCH(int, whole);
+    QFETCH(QString, text);
+    QCOMPARE(ProgressPercent::wholePercent(position, maximum), whole);
+    QCOMPARE(ProgressPercent::percentText(position, maximum), text);
+}
+
+void tst_ucProgress::creation()
+{
+    ucProgress strip;
+    auto *bar = strip.findChild<QStatusBar *>(QStringLiteral("staStatus"));
+    QVERIFY(bar);
+    QVERIFY(strip.findChild<QProgressBar *>(QStringLiteral("prStatus")));
+    QCOMPARE(strip.panelText("connect"), QStringLiteral("Disconnected"));
+    QCOMPARE(strip.panelText("time"), QStringLiteral("Time"));
+    QCOMPARE(strip.panelText("ready"), QStringLiteral("Ready"));
+    QCOMPARE(strip.panelText("progres"), QString());
+    QCOMPARE(strip.lampStatus("imOK"), 2);
+    QCOMPARE(strip.lampStatus("imWorking"), 1);
+    QCOMPARE(strip.findChildren<QTimer *>(QStringLiteral("tmrStatusProgres")).size(), 8);
+    for (int i = 0; i < ucProgress::kStepTimers; ++i)
+        QVERIFY(!strip.isStepTimerActive(i));
+    QVERIFY(!strip.isAnimating());
+    QVERIFY(!strip.isServerIndicating());
+    QCOMPARE(strip.connectStep(), 100);
+    QCOMPARE(strip.receiveStep(), 100);
+    QCOMPARE(strip.findChild<QToolButton *>(QStringLiteral("cmdPauseProgress"))->toolTip(),
+        QStringLiteral("Click to pause/play the progress"));
+    QCOMPARE(strip.findChild<QToolButton *>(QStringLiteral("cmdEndProgress"))->toolTip(),
+        QStringLiteral("Click to stop the progress"));
+}
+
+void tst_ucProgress::startRows_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("progMod");
+    QTest::addColumn<int>("runningTimer"); // -1: none
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QString>("connectText");
+    QTest::addColumn<int>("okLamp");
+    QTest::addColumn<int>("workingLamp");
+    QTest::addColumn<Picture>("connectPicture");
+    QTest::addColumn<Picture>("readyPicture");
+    QTest::addColumn<bool>("animating");
+
+    // Every row starts from a "write" in progress (write mode 3), so the rows show
+    // what each name changes.
+    QTest::newRow("connecting") << "connecting" << 0 << 0 << 100 << "Connecting..." << 2 << 1 << Picture::Connected
+                                << Picture::AnimateFrame0 << true;
+    QTest::newRow("connected") << "connected" << 3 << -1 << 0 << "Connected        " << 0 << 2 << Picture::Connected
+                               << Picture::Empty << false;
+    QTest::newRow("receive") << "receive" << 2 << 2 << 100 << "Waiting for Data..." << 0 << 2 << Picture::Connected
+                             << Picture::AnimateFrame0 << true;
+    QTest::newRow("disconnect") << "disconnect" << 3 << -1 << 0 << "Disconnected" << 2 << 1 << Picture::Disconnected
+                                << Picture::Empty << false;
+    QTest::newRow("logon") << "logon" << 1 << 1 << 50 << "Admin Logon..." << 2 << 1 << Picture::Connected
+                           << Picture::AnimateFrame0 << true;
+    QTest::newRow("write") << "write" << 5 << 3 << 3000 << "Sending Data..." << 0 << 2 << Picture::Connected
+                           << Picture::AnimateFrame0 << true;
+}
+
+void tst_ucProgress::startRows()
+{
+    QFETCH(QString, key);
+    QFETCH(int, progMod);
+    QFETCH(int, runningTimer);
+    QFETCH(int, interval);
+    QFETCH(QString, connectText);
+    QFETCH(int, okLamp);
+    QFETCH(int, workingLamp);
+    QFETCH(Picture, connectPicture);
+    QFETCH(Picture, readyPicture);
+    QFETCH(bool, animating);
+
+    m_strip->StartProgress("connected");
+    m_strip->StartProgress("write", 4, 3, 60000);
+    m_strip->setPanelText("12:00", "time");
+    m_strip->StartProgress(key);
+
+    QCOMPARE(m_strip->g_PROG_MOD, progMod);
+    for (int i = 0; i < ucProgress::kStepTimers; ++i)
+        QCOMPARE(m_strip->isStepTimerActive(i), i == runningTimer);
+    if (runningTimer >= 0) {
+        QCOMPARE(m_strip->stepInterval(runningTimer), interval);
+        QCOMPARE(m_strip->stepMark(runningTimer), QString());
+    }
+    QCOMPARE(m_strip->panelText("connect"), connectText);
+    QCOMPARE(m_strip->lampStatus("imOK"), okLamp);
+    QCOMPARE(m_strip->lampStatus("imWorking"), workingLamp);
+    QCOMPARE(m_strip->panelPicture("connect"), connectPicture);
+    QCOMPARE(m_strip->panelPicture("ready"), readyPicture);
+    QCOMPARE(m_strip->isAnimating(), animating);
+    QCOMPARE(m_strip->position(), 0);
+    QCOMPARE(m_strip->panelText("time"), key == "disconnect" ? QString() : QStringLiteral("12:00"));
+}
+
+void tst_ucProgress::connectingSteps()
+{
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    QSignalSpy endSpy(m_strip.get(), &ucProgress::progressTimeEnd);
+    m_strip->SetTimeOut(5, 100, 100, 50, 100);
+    m_strip->StartProgress("connecting");
+    QCOMPARE(m_strip->stepInterval(0), 5);
+
+    QTRY_COMPARE_WITH_TIMEOUT(endSpy.count(), 1, 10000);
+    QCOMPARE(endSpy.at(0).at(0).toInt(), 0);
+    QList<QPair<int, int>> expected;
+    for (int i = 1; i <= 99; ++i)
+        expected.append({0, i});
+    QCOMPARE(steps(stepSpy), expected);
+    QCOMPARE(m_strip->panelText("ready"), QStringLiteral("100%"));
+    QCOMPARE(m_strip->position(), 100);
+    QVERIFY(!m_strip->isStepTimerActive(0));
+    QVERIFY(!m_strip->isAnimating());
+    // Stopped by running out, not by EndProgress: the mark stays clear.
+    QCOMPARE(m_strip->stepMark(0), QString());
+}
+
+void tst_ucProgress::connectingRealTimeOut()
+{
+    ucProgress strip;
+    QSignalSpy stepSpy(&strip, &ucProgress::progressTime);
+    QSignalSpy endSpy(&strip, &ucProgress::progressTimeEnd);
+    QElapsedTimer clock;
+    clock.start();
+    strip.StartProgress("connecting");
+    QCOMPARE(strip.stepInterval(0), 100);
+    QVERIFY(endSpy.wait(20000));
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(stepSpy.count(), 99);
+    QCOMPARE(endSpy.at(0).at(0).toInt(), 0);
+    // A hundred ticks of 100 ms; coarse timers may each come up to 5% early.
+    QVERIFY2(elapsed >= 9400, qPrintable(QString::number(elapsed)));
+    QCOMPARE(strip.panelText("ready"), QStringLiteral("100%"));
+}
+
+void tst_ucProgress::writeSteps()
+{
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    QSignalSpy endSpy(m_strip.get(), &ucProgress::progressTimeEnd);
+    QSignalSpy startedSpy(m_strip.get(), &ucProgress::writeOperationStarted);
+    QStringList readyTexts;
+    connect(m_strip.get(), &ucProgress::progressTime, this, [&] { readyTexts.append(m_strip->panelText("ready")); });
+
+    m_strip->StartProgress("write", 2, 3, 30);
+    QCOMPARE(startedSpy.count(), 1);
+    QCOMPARE(m_strip->g_PROG_MOD, 3);
+    QCOMPARE(m_strip->g_FILE_LOAD, 0);
+    QCOMPARE(m_strip->maximum(), 2);
+    QCOMPARE(m_strip->writeStep(), 30);
+    QCOMPARE(m_strip->panelText("connect"), QStringLiteral("Sending Data..."));
+
+    QTRY_VERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(steps(stepSpy), (QList<QPair<int, int>> {{3, 1}, {3, 2}}));
+    QCOMPARE(readyTexts, (QStringList {"50%", "100%"}));
+    QCOMPARE(endSpy.count(), 0);
+    QCOMPARE(m_strip->stepMark(3), ucProgress::kMarkStopped);
+    QCOMPARE(m_strip->panelText("ready"), QString());
+    QCOMPARE(m_strip->panelPicture("ready"), Picture::Empty);
+    QCOMPARE(m_strip->position(), 0);
+    QVERIFY(!m_strip->isAnimating());
+}
+
+void tst_ucProgress::writeFamilyKinds_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("fileLoad");
+    const QStringList keys {"write", "file", "backup", "bcch", "wait", "server", "start"};
+    for (int i = 0; i < keys.size(); ++i)
+        QTest::newRow(qPrintable(keys.at(i))) << keys.at(i) << i;
+}
+
+void tst_ucProgress::writeFamilyKinds()
+{
+    QFETCH(QString, key);
+    QFETCH(int, fileLoad);
+    QSignalSpy startedSpy(m_strip.get(), &ucProgress::writeOperationStarted);
+    m_strip->g_FILE_LOAD = 99;
+    m_strip->StartProgress(key, 7, 3, 60000);
+    QCOMPARE(m_strip->g_FILE_LOAD, fileLoad);
+    QCOMPARE(m_strip->g_PROG_MOD, 3);
+    QCOMPARE(m_strip->maximum(), 7);
+    QVERIFY(m_strip->isStepTimerActive(3));
+    QCOMPARE(startedSpy.count(), 1);
+}
+
+void tst_ucProgress::writePercentagesHalvesToEven()
+{
+    QStringList readyTexts;
+    connect(m_strip.get(), &ucProgress::progressTime, this, [&] { readyTexts.append(m_strip->panelText("ready")); });
+    m_strip->StartProgress("write", 8, 3, 5);
+    QTRY_VERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(readyTexts, (QStringList {"12%", "25%", "38%", "50%", "62%", "75%", "88%", "100%"}));
+}
+
+void tst_ucProgress::refusedWriteStarts_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<qint32>("writeMode");
+    QTest::newRow("no steps") << 0 << 3;
+    QTest::newRow("negative steps") << -4 << 3;
+    QTest::newRow("write mode beyond 16 bits") << 2 << 40000;
+}
+
+void tst_ucProgress::refusedWriteStarts()
+{
+    QFETCH(int, count);
+    QFETCH(qint32, writeMode);
+    QSignalSpy startedSpy(m_strip.get(), &ucProgress::writeOperationStarted);
+    m_strip->StartProgress("connecting");
+    m_strip->StartProgress("write", static_cast<qint16>(count), writeMode, 10);
+    for (int i = 0; i < ucProgress::kStepTimers; ++i)
+        QVERIFY(!m_strip->isStepTimerActive(i));
+    QCOMPARE(m_strip->g_PROG_MOD, 0);
+    QCOMPARE(m_strip->maximum(), 100);
+    QCOMPARE(startedSpy.count(), 0);
+}
+
+void tst_ucProgress::zeroWriteStepStillEnds()
+{
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    m_strip->StartProgress("write", 3, 3, 0);
+    QVERIFY(m_strip->stepInterval(3) >= 1);
+    QTRY_VERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(stepSpy.count(), 3);
+}
+
+void tst_ucProgress::speedUpDuringWriteStep()
+{
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    m_strip->StartProgress("write", 3, 3, 60000);
+    QVERIFY(m_strip->setProgressSpeed(3, 10));
+    QCOMPARE(m_strip->stepInterval(3), 10);
+    QCOMPARE(m_strip->position(), 0);
+    QVERIFY(stepSpy.wait(2000));
+    QCOMPARE(steps(stepSpy), (QList<QPair<int, int>> {{3, 1}}));
+
+    // What the owner does inside the step: back to the full write step.
+    QVERIFY(m_strip->RestoreSpeed(3));
+    QCOMPARE(m_strip->stepInterval(3), 60000);
+    QVERIFY(m_strip->isStepTimerActive(3));
+    QVERIFY(!stepSpy.wait(200));
+    QCOMPARE(m_strip->position(), 1);
+}
+
+void tst_ucProgress::speedOnStoppedTimer()
+{
+    m_strip->StartProgress("write", 3, 3, 60000);
+    QVERIFY(m_strip->EndProgress(3));
+    QVERIFY(m_strip->setProgressSpeed(3, 10));
+    QVERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(m_strip->stepInterval(3), 60000);
+    QVERIFY(m_strip->setProgressSpeed(5, 10));
+    QVERIFY(!m_strip->isStepTimerActive(5));
+}
+
+void tst_ucProgress::invalidTimerIndexes()
+{
+    m_strip->StartProgress("write", 3, 3, 60000);
+    QVERIFY(!m_strip->EndProgress(8));
+    QVERIFY(!m_strip->EndProgress(-1));
+    QVERIFY(!m_strip->setProgressSpeed(8, 10));
+    QVERIFY(!m_strip->RestoreSpeed(-1));
+    QVERIFY(!m_strip->setPanelText("x", "nothing"));
+    QVERIFY(m_strip->isStepTimerActive(3));
+    QCOMPARE(m_strip->panelText("connect"), QStringLiteral("Sending Data..."));
+
+    // A write mode that names no step timer: the buttons must cope with it.
+    m_strip->StartProgress("write", 3, 12, 60000);
+    QCOMPARE(m_strip->g_PROG_MOD, 12);
+    clickButton("cmdPauseProgress");
+    QVERIFY(m_strip->isStepTimerActive(3));
+    clickButton("cmdEndProgress");
+    QVERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(m_strip->panelText("connect"), QStringLiteral("Disconnected"));
+}
+
+void tst_ucProgress::setWritePosition()
+{
+    m_strip->StartProgress("write", 4, 3, 60000);
+    m_strip->setWritePosition(3);
+    QCOMPARE(m_strip->position(), 3);
+    m_strip->setWritePosition(-1);
+    QCOMPARE(m_strip->position(), 2);
+    m_strip->setWritePosition(5);
+    QCOMPARE(m_strip->position(), 2);
+    m_strip->setWritePosition(-3);
+    QCOMPARE(m_strip->position(), 2);
+    QCOMPARE(m_strip->findChild<QProgressBar *>("prStatus")->value(), 2);
+}
+
+void tst_ucProgress::pauseAndResumeConnecting()
+{
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    m_strip->SetTimeOut(10, 100, 100, 50, 100);
+    m_strip->StartProgress("connecting");
+    QTRY_VERIFY(stepSpy.count() >= 3);
+
+    clickButton("cmdPauseProgress");
+    QCOMPARE(m_strip->stepMark(0), ucProgress::kMarkPaused);
+    QVERIFY(!m_strip->isStepTimerActive(0));
+    const int stepsBefore = stepSpy.count();
+    const int lastIndex = stepSpy.last().at(1).toInt();
+    QVERIFY(!stepSpy.wait(150));
+    QCOMPARE(m_strip->position(), lastIndex);
+
+    clickButton("cmdPauseProgress");
+    QCOMPARE(m_strip->stepMark(0), QString());
+    QVERIFY(m_strip->isStepTimerActive(0));
+    QTRY_VERIFY(stepSpy.count() > stepsBefore);
+    QCOMPARE(stepSpy.at(stepsBefore).at(0).toInt(), 0);
+    QCOMPARE(stepSpy.at(stepsBefore).at(1).toInt(), lastIndex + 1);
+}
+
+void tst_ucProgress::pauseAfterEndDoesNothing()
+{
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    m_strip->StartProgress("write", 1, 3, 5);
+    QTRY_VERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(m_strip->stepMark(3), ucProgress::kMarkStopped);
+    stepSpy.clear();
+
+    clickButton("cmdPauseProgress");
+    clickButton("cmdPauseProgress");
+    QCOMPARE(m_strip->stepMark(3), ucProgress::kMarkStopped);
+    QVERIFY(!m_strip->isStepTimerActive(3));
+    QVERIFY(!stepSpy.wait(100));
+}
+
+void tst_ucProgress::pauseWhileIdleStartsNothing()
+{
+    // After a write the owner shows the idle connected state, which clears the
+    // write timer's mark; two clicks on pause must not start the old write again.
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    m_strip->StartProgress("write", 1, 3, 5);
+    QTRY_VERIFY(!m_strip->isStepTimerActive(3));
+    m_strip->StartProgress("connected");
+    QCOMPARE(m_strip->stepMark(3), QString());
+    stepSpy.clear();
+
+    clickButton("cmdPauseProgress");
+    clickButton("cmdPauseProgress");
+    QVERIFY(!m_strip->isStepTimerActive(3));
+    QVERIFY(!stepSpy.wait(100));
+}
+
+void tst_ucProgress::stopButton_data()
+{
+    QTest::addColumn<int>("link"); // 0 none, 1 down, 2 up
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Picture>("picture");
+    QTest::addColumn<int>("okLamp");
+    QTest::addColumn<int>("workingLamp");
+    QTest::newRow("connected") << 2 << "Connected        " << Picture::Connected << 0 << 2;
+    QTest::newRow("not connected") << 1 << "Disconnected" << Picture::Disconnected << 2 << 1;
+    QTest::newRow("no link") << 0 << "Disconnected" << Picture::Disconnected << 2 << 1;
+}
+
+void tst_ucProgress::stopButton()
+{
+    QFETCH(int, link);
+    QFETCH(QString, text);
+    QFETCH(Picture, picture);
+    QFETCH(int, okLamp);
+    QFETCH(int, workingLamp);
+
+    FakeLink fake;
+    fake.connected = link == 2;
+    if (link > 0)
+        m_strip->setConnectionState(&fake);
+    m_strip->StartProgress("connected");
+    m_strip->StartProgress("write", 4, 3, 60000);
+    m_strip->setWritePosition(2);
+
+    clickButton("cmdEndProgress");
+    QVERIFY(!m_strip->isStepTimerActive(3));
+    QCOMPARE(m_strip->panelText("connect"), text);
+    QCOMPARE(m_strip->panelPicture("connect"), picture);
+    QCOMPARE(m_strip->lampStatus("imOK"), okLamp);
+    QCOMPARE(m_strip->lampStatus("imWorking"), workingLamp);
+    QCOMPARE(m_strip->panelText("ready"), QString());
+    QCOMPARE(m_strip->position(), 0);
+    QVERIFY(!m_strip->isAnimating());
+    m_strip->setConnectionState(nullptr);
+}
+
+void tst_ucProgress::unknownNameOnlyStopsTimers()
+{
+    m_strip->StartProgress("write", 4, 3, 60000);
+    m_strip->setWritePosition(2);
+    m_strip->StartServer();
+    QVERIFY(m_strip->isServerIndicating());
+    const QString connectText = m_strip->panelText("connect");
+    const int okLamp = m_strip->lampStatus("imOK");
+
+    m_strip->StartProgress("nonsense");
+    for (int i = 0; i < ucProgress::kStepTimers; ++i)
+        QVERIFY(!m_strip->isStepTimerActive(i));
+    QVERIFY(!m_strip->isServerIndicating());
+    QCOMPARE(m_strip->g_PROG_MOD, 3);
+    QCOMPARE(m_strip->g_FILE_LOAD, 0);
+    QCOMPARE(m_strip->panelText("connect"), connectText);
+    QCOMPARE(m_strip->lampStatus("imOK"), okLamp);
+    QCOMPARE(m_strip->position(), 2);
+}
+
+void tst_ucProgress::serverIndicationBlinks()
+{
+    m_strip->StartServer();
+    QVERIFY(m_strip->isServerIndicating());
+    QTRY_COMPARE(m_strip->lampStatus("imOK"), 1);
+    QCOMPARE(m_strip->lampStatus("imWorking"), 2);
+    QTRY_COMPARE(m_strip->lampStatus("imOK"), 2);
+    QCOMPARE(m_strip->lampStatus("imWorking"), 1);
+    m_strip->StartProgress("connecting");
+    QVERIFY(!m_strip->isServerIndicating());
+}
+
+void tst_ucProgress::animationCyclesFrames()
+{
+    ucProgress strip(nullptr, 40ms);
+    strip.StartProgress("write", 4, 3, 60000);
+    QCOMPARE(strip.panelPicture("ready"), Picture::AnimateFrame0);
+    // The first tick shows frame 0 again, then each frame follows in turn.
+    QList<Picture> seen {Picture::AnimateFrame0};
+    QElapsedTimer clock;
+    clock.start();
+    while (seen.size() < 7 && clock.elapsed() < 5000) {
+        QTest::qWait(2);
+        const Picture now = strip.panelPicture("ready");
+        if (seen.last() != now)
+            seen.append(now);
+    }
+    QCOMPARE(seen,
+        (QList<Picture> {Picture::AnimateFrame0, Picture::AnimateFrame1, Picture::AnimateFrame2, Picture::AnimateFrame3,
+            Picture::AnimateFrame0, Picture::AnimateFrame1, Picture::AnimateFrame2}));
+}
+
+void tst_ucProgress::panelTexts()
+{
+    QVERIFY(m_strip->setPanelText("Server status: Listening"));
+    QCOMPARE(m_strip->panelText("connect"), QStringLiteral("Server status: Listening"));
+    QVERIFY(m_strip->setPanelText("12:34", "time"));
+    QCOMPARE(m_strip->panelText("time"), QStringLiteral("12:34"));
+    m_strip->StartProgress("connected");
+    QCOMPARE(m_strip->panelText("connect"), QStringLiteral("Connected") + QString(8, QLatin1Char(' ')));
+}
+
+void tst_ucProgress::picturesAreDrawn_data()
+{
+    QTest::addColumn<Picture>("picture");
+    QTest::newRow("connected") << Picture::Connected;
+    QTest::newRow("disconnected") << Picture::Disconnected;
+    QTest::newRow("frame 0") << Picture::AnimateFrame0;
+    QTest::newRow("frame 3") << Picture::AnimateFrame3;
+    QTest::newRow("lamp ready") << Picture::LampReady;
+    QTest::newRow("lamp busy") << Picture::LampBusy;
+    QTest::newRow("lamp off") << Picture::LampOff;
+    QTest::newRow("pause") << Picture::Pause;
+    QTest::newRow("stop") << Picture::Stop;
+}
+
+void tst_ucProgress::picturesAreDrawn()
+{
+    QFETCH(Picture, picture);
+    // Drawn at twice the pixel density, the picture must cover a fair part of its square.
+    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2.0);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    ProgressArt::paint(painter, QRectF(0, 0, 16, 16), picture);
+    painter.end();
+    int covered = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            covered += qAlpha(image.pixel(x, y)) > 0;
+    QVERIFY2(covered > 32 * 32 / 8, qPrintable(QString::number(covered)));
+    QVERIFY(covered < 32 * 32);
+}
+
+QTEST_MAIN(tst_ucProgress)
+#include "tst_ucprogress.moc"
