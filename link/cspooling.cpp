@@ -87,9 +87,8 @@ bool isRecordCode(const QString &code)
 } // namespace
 
 CSpooling::CSpooling(QObject *parent)
-    : CSpooling(Services{}, parent)
-{
-}
+    : CSpooling(Services {}, parent)
+{ }
 
 CSpooling::CSpooling(const Services &services, QObject *parent)
     : QObject(parent)
@@ -473,6 +472,7 @@ void CSpooling::pollDsr()
 
 void CSpooling::receiveChunk(const QByteArray &chunk)
 {
+    m_receivedBytes += chunk.size();
     qsizetype from = 0;
     while (from < chunk.size()) {
         const qsizetype cr = chunk.indexOf(kCR, from);

@@ -131,6 +131,8 @@ public:
     quint16 serverPort() const;
     // Characters of the incomplete line held so far.
     qsizetype receiveBufferLength() const { return m_receiveBuffer.size(); }
+    // Bytes taken from either transport since the link was made.
+    qint64 receivedByteCount() const { return m_receivedBytes; }
 
 signals:
     void onSplAction(qint32 splCode);
@@ -166,6 +168,7 @@ private:
     qint32 m_port = kDefaultPort;
 
     QByteArray m_receiveBuffer;
+    qint64 m_receivedBytes = 0;
 
     QTcpSocket *m_socket = nullptr;
     QTcpServer *m_server = nullptr;
