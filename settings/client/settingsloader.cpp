@@ -23,15 +23,15 @@ LoadedLibrary loadLibrary()
             tried << path;
             continue;
         }
-        // Never unloaded: instances created by the library live in its code.
-        auto *library = new QLibrary(path);
-        if (!library->load()) {
-            loaded.errorText = QStringLiteral("The settings library %1 could not be loaded: %2")
-                                   .arg(path, library->errorString());
-            delete library;
+        // Never unloaded (a QLibrary leaves the library loaded when it goes): the
+        // instances created by the library run its code.
+        QLibrary library(path);
+        if (!library.load()) {
+            loaded.errorText
+                = QStringLiteral("The settings library %1 could not be loaded: %2").arg(path, library.errorString());
             return loaded;
         }
-        loaded.factory = reinterpret_cast<ostrel::FactoryFunction>(library->resolve(ostrel::kFactorySymbol));
+        loaded.factory = reinterpret_cast<ostrel::FactoryFunction>(library.resolve(ostrel::kFactorySymbol));
         if (!loaded.factory)
             loaded.errorText = QStringLiteral("The settings library %1 has no factory %2.")
                                    .arg(path, QLatin1String(ostrel::kFactorySymbol));
@@ -70,8 +70,8 @@ SettingsLoader::Created SettingsLoader::create(const char *classId, const char *
         created.errorText = QStringLiteral("The settings library has no class %1.").arg(QLatin1String(classId));
         break;
     case ostrel::FactoryStatus::NoInterface:
-        created.errorText =
-            QStringLiteral("The settings class does not offer the interface %1.").arg(QLatin1String(interfaceId));
+        created.errorText
+            = QStringLiteral("The settings class does not offer the interface %1.").arg(QLatin1String(interfaceId));
         break;
     case ostrel::FactoryStatus::OutOfMemory:
         created.errorText = QStringLiteral("The settings library ran out of memory.");
