@@ -20,43 +20,28 @@ struct LampColours
     QColor rim;
 };
 
-// One half of a plug pair in unit coordinates (pointing right when `facing` is +1).
-void drawPlugHalf(QPainter &p, double bodyLeft, double bodyRight, double facing, double prongLength)
+// One link of a chain: a stadium outline in unit coordinates.
+void drawChainLink(QPainter &p, double left, double right)
 {
-    p.drawRoundedRect(QRectF(bodyLeft, 0.33, bodyRight - bodyLeft, 0.34), 0.07, 0.07);
-    if (prongLength > 0) {
-        const double from = facing > 0 ? bodyRight : bodyLeft;
-        const double to = from + facing * prongLength;
-        p.drawLine(QPointF(from, 0.42), QPointF(to, 0.42));
-        p.drawLine(QPointF(from, 0.58), QPointF(to, 0.58));
-    }
+    const double height = 0.44;
+    p.drawRoundedRect(QRectF(left, 0.5 - height / 2, right - left, height), height / 2, height / 2);
 }
 
-// The plug pair, drawn in a unit square and turned by 45 degrees.
-void paintPlug(QPainter &p, bool connected)
+// Two chain links, joined when connected; apart and struck through when not.
+void paintLink(QPainter &p, bool connected)
 {
-    p.translate(0.5, 0.5);
-    p.rotate(-45);
-    p.translate(-0.5, -0.5);
-    const QColor colour = connected ? kConnectedColor : kDisconnectedColor;
-    QPen pen(colour, 0.09, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(colour);
+    p.setBrush(Qt::NoBrush);
     if (connected) {
-        p.drawLine(QPointF(0.0, 0.5), QPointF(0.16, 0.5));
-        p.drawLine(QPointF(0.84, 0.5), QPointF(1.0, 0.5));
-        drawPlugHalf(p, 0.16, 0.47, 1, 0);
-        drawPlugHalf(p, 0.53, 0.84, -1, 0);
-    } else {
-        p.drawLine(QPointF(0.0, 0.5), QPointF(0.08, 0.5));
-        p.drawLine(QPointF(0.92, 0.5), QPointF(1.0, 0.5));
-        drawPlugHalf(p, 0.08, 0.34, 1, 0);
-        drawPlugHalf(p, 0.66, 0.92, -1, 0.1);
-        // The open gap, marked in red.
-        QPen gap(kDisconnectedMark, 0.08, Qt::SolidLine, Qt::RoundCap);
-        p.setPen(gap);
-        p.drawLine(QPointF(0.47, 0.2), QPointF(0.53, 0.8));
+        p.setPen(QPen(kConnectedColor, 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        drawChainLink(p, 0.02, 0.6);
+        drawChainLink(p, 0.4, 0.98);
+        return;
     }
+    p.setPen(QPen(kDisconnectedColor, 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    drawChainLink(p, 0.02, 0.44);
+    drawChainLink(p, 0.56, 0.98);
+    p.setPen(QPen(kDisconnectedMark, 0.12, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(0.36, 0.08), QPointF(0.64, 0.92));
 }
 
 void paintSpinner(QPainter &p, int frame)
@@ -151,7 +136,7 @@ void ProgressArt::paint(QPainter &painter, const QRectF &rect, Picture picture)
     switch (picture) {
     case Picture::Connected:
     case Picture::Disconnected:
-        paintPlug(painter, picture == Picture::Connected);
+        paintLink(painter, picture == Picture::Connected);
         break;
     case Picture::AnimateFrame0:
     case Picture::AnimateFrame1:

@@ -53,7 +53,9 @@ private slots:
     void creation();
     void startRows_data();
     void startRows();
-    void connectingSteps();
+    void timedOperationSteps_data();
+    void timedOperationSteps();
+    void ownerStartsNextOperationInsideStep();
     void connectingRealTimeOut();
     void writeSteps();
     void writeFamilyKinds_data();
@@ -223,26 +225,71 @@ void tst_ucProgress::startRows()
     QCOMPARE(m_strip->panelText("time"), key == "disconnect" ? QString() : QStringLiteral("12:00"));
 }
 
-void tst_ucProgress::connectingSteps()
+void tst_ucProgress::timedOperationSteps_data()
 {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("timer");
+    QTest::addColumn<int>("interval");
+    // Connect step 10 ms: the log-on runs at half of it.
+    QTest::newRow("connecting") << "connecting" << 0 << 10;
+    QTest::newRow("logon") << "logon" << 1 << 5;
+    QTest::newRow("receive") << "receive" << 2 << 6;
+}
+
+void tst_ucProgress::timedOperationSteps()
+{
+    QFETCH(QString, key);
+    QFETCH(int, timer);
+    QFETCH(int, interval);
     QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
     QSignalSpy endSpy(m_strip.get(), &ucProgress::progressTimeEnd);
-    m_strip->SetTimeOut(5, 100, 100, 50, 100);
-    m_strip->StartProgress("connecting");
-    QCOMPARE(m_strip->stepInterval(0), 5);
+    m_strip->SetTimeOut(10, 6, 100, 50, 100);
+    m_strip->StartProgress(key);
+    QCOMPARE(m_strip->stepInterval(timer), interval);
 
     QTRY_COMPARE_WITH_TIMEOUT(endSpy.count(), 1, 10000);
-    QCOMPARE(endSpy.at(0).at(0).toInt(), 0);
+    QCOMPARE(endSpy.at(0).at(0).toInt(), timer);
     QList<QPair<int, int>> expected;
     for (int i = 1; i <= 99; ++i)
-        expected.append({0, i});
+        expected.append({timer, i});
     QCOMPARE(steps(stepSpy), expected);
     QCOMPARE(m_strip->panelText("ready"), QStringLiteral("100%"));
     QCOMPARE(m_strip->position(), 100);
-    QVERIFY(!m_strip->isStepTimerActive(0));
+    QVERIFY(!m_strip->isStepTimerActive(timer));
     QVERIFY(!m_strip->isAnimating());
     // Stopped by running out, not by EndProgress: the mark stays clear.
-    QCOMPARE(m_strip->stepMark(0), QString());
+    QCOMPARE(m_strip->stepMark(timer), QString());
+}
+
+void tst_ucProgress::ownerStartsNextOperationInsideStep()
+{
+    // What the connection flow does when a connect step finds the link up: end the
+    // operation, show the connected state and start the log-on write, all inside
+    // the step. Nothing of the old step may survive.
+    QSignalSpy stepSpy(m_strip.get(), &ucProgress::progressTime);
+    QSignalSpy startedSpy(m_strip.get(), &ucProgress::writeOperationStarted);
+    connect(m_strip.get(), &ucProgress::progressTime, this, [this](qint16 tCode, qint16 pIndex) {
+        if (tCode == 0 && pIndex == 3) {
+            m_strip->EndProgress(0);
+            m_strip->StartProgress("connected");
+            m_strip->StartProgress("start", 1, 3, 60000);
+            m_strip->setPanelText("send data : Login");
+        }
+    });
+    m_strip->SetTimeOut(5, 100, 100, 50, 100);
+    m_strip->StartProgress("connecting");
+    QTRY_COMPARE(startedSpy.count(), 1);
+    QVERIFY(!stepSpy.wait(100));
+    QCOMPARE(stepSpy.count(), 3);
+    QCOMPARE(m_strip->g_PROG_MOD, 3);
+    QCOMPARE(m_strip->g_FILE_LOAD, 6);
+    QVERIFY(!m_strip->isStepTimerActive(0));
+    QVERIFY(m_strip->isStepTimerActive(3));
+    QCOMPARE(m_strip->position(), 0);
+    QCOMPARE(m_strip->maximum(), 1);
+    QCOMPARE(m_strip->panelText("connect"), QStringLiteral("send data : Login"));
+    QCOMPARE(m_strip->panelPicture("connect"), Picture::Connected);
+    QCOMPARE(m_strip->lampStatus("imOK"), 0);
 }
 
 void tst_ucProgress::connectingRealTimeOut()
