@@ -82,8 +82,8 @@ int digitValue(QChar c, int base)
     return value < base ? value : -1;
 }
 
-// Reads text from index 'from' on, stepping over the blanks the classic reading
-// ignores inside a number.
+// Reads text from index 'from' on, stepping over the blanks that may stand
+// anywhere inside a number.
 class NumberReader
 {
 public:

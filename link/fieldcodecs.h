@@ -40,7 +40,7 @@ QString padText(QString &text, qint16 width, const QString &fill, qint16 side);
 // The same for a text the caller does not keep: returns the padded copy.
 QString padText(const QString &text, qint16 width, const QString &fill, qint16 side);
 
-// The number at the start of text, read the classic BASIC way:
+// The number at the start of text:
 // - blanks, tabs and line feeds before the number are skipped; after that, blanks
 //   anywhere inside the number are ignored (" 1 2" gives 12);
 // - an optional "+" or "-", decimal digits with at most one ".", and an optional
