@@ -141,7 +141,7 @@ double radixValue(NumberReader &reader)
     return value;
 }
 
-// Significant digits kept from a long mantissa; more can never change a double.
+// Significant digits kept from a long mantissa: more than a double can tell apart.
 constexpr std::size_t kMaxSignificantDigits = 800;
 // Beyond this many decimal orders of magnitude a value is infinite or 0 anyway.
 constexpr long long kMaxDecimalMagnitude = 400;
