@@ -297,9 +297,15 @@ CoolFlex::CoolFlex(QWidget *parent)
 
 CoolFlex::~CoolFlex()
 {
-    // Hiding the editor while the widget goes away would otherwise reach the
-    // focus handler of a half-destroyed widget.
+    // The grid and its parts go away after this object's own part: their last
+    // signals (a cell change, a scroll range shrinking) must not reach it.
     disconnect(qApp, &QApplication::focusChanged, this, &CoolFlex::onFocusChanged);
+    MSFlexGrid1->selectionModel()->disconnect(this);
+    MSFlexGrid1->verticalScrollBar()->disconnect(this);
+    MSFlexGrid1->horizontalScrollBar()->disconnect(this);
+    MSFlexGrid1->horizontalHeader()->disconnect(this);
+    MSFlexGrid1->verticalHeader()->disconnect(this);
+    m_buttonTimer->disconnect(this);
 }
 
 int CoolFlex::twipsToPixels(int twips, int dpi)
@@ -375,6 +381,8 @@ void CoolFlex::updateRowHeight()
 {
     const int height = fontMetrics().height() + 10;
     MSFlexGrid1->verticalHeader()->setDefaultSectionSize(height);
+    // The heading row stands as tall as the rows below it.
+    MSFlexGrid1->horizontalHeader()->setMinimumHeight(height);
 }
 
 QString CoolFlex::TextMatrix(int row, int col) const
