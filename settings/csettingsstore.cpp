@@ -51,20 +51,28 @@ template<typename T, typename Body> Result<T> guarded(const char *operation, boo
     return result;
 }
 
-// The text of an element: all its text below it, joined.
+// The text of an element: all its text below it, joined. The walk is a loop, not
+// a recursion, so that a deeply nested file cannot exhaust the stack.
 std::string textOf(pugi::xml_node element)
 {
-    const pugi::xml_node first = element.first_child();
-    if (!first)
+    pugi::xml_node node = element.first_child();
+    if (!node)
         return {};
-    if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) && !first.next_sibling())
-        return first.value();
+    if ((node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) && !node.next_sibling())
+        return node.value();
     std::string text;
-    for (pugi::xml_node node = first; node; node = node.next_sibling()) {
+    while (node) {
         if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
             text += node.value();
-        else if (node.type() == pugi::node_element)
-            text += textOf(node);
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != element && !node.next_sibling())
+            node = node.parent();
+        if (node == element)
+            break;
+        node = node.next_sibling();
     }
     return text;
 }

@@ -42,6 +42,7 @@ private slots:
     void getSectionOverflow();
     void deletes();
     void foreignRoot();
+    void handEditedFile();
     void damagedFileReplaced_data();
     void damagedFileReplaced();
     void unreadableFileNotReplaced();
@@ -418,6 +419,28 @@ void tst_SettingsStore::foreignRoot()
     QCOMPARE(treeOf(path()),
         QStringLiteral("ROOT(SECTION(NAME[A],KEYLIST(KEY(NAME[k],VALUE[w]),KEY(NAME[k2],"
                        "VALUE[x]))))"));
+}
+
+void tst_SettingsStore::handEditedFile()
+{
+    const int depth = 100000;
+    write(path(),
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- kept by hand -->\n<INISCHEMA>\n <SECTIONLIST>\n"
+        "  <SECTION>\n   <NAME>A</NAME>\n   <KEYLIST>\n"
+        "    <KEY><NAME>mixed</NAME><VALUE>a<!--c-->b<![CDATA[<c>]]><i>d</i>\xe9</VALUE></KEY>\n"
+        "    <KEY><NAME>deep</NAME><VALUE>"
+            + QByteArray("<i>").repeated(depth) + "x" + QByteArray("</i>").repeated(depth)
+            + "</VALUE></KEY>\n"
+              "    <KEY><NAME>blank</NAME><VALUE> </VALUE></KEY>\n"
+              "   </KEYLIST>\n  </SECTION>\n </SECTIONLIST>\n</INISCHEMA>\n");
+    auto store = open();
+    QCOMPARE(QString::fromStdString(store->GetSetting("A", "mixed", "").value), QStringLiteral("ab<c>d\u00e9"));
+    QCOMPARE(store->GetSetting("A", "deep", "").value, "x");
+    QCOMPARE(store->GetSetting("A", "blank", "").value, " ");
+    std::vector<std::string> keys, values;
+    QCOMPARE(store->GetSection("A", keys, values).value, 3);
+    QVERIFY(store->SaveSetting("A", "mixed", "plain", false).ok());
+    QCOMPARE(open()->GetSetting("A", "deep", "").value, "x");
 }
 
 void tst_SettingsStore::damagedFileReplaced_data()
