@@ -15,6 +15,8 @@
 
 #include <memory>
 
+#include <sys/socket.h>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -175,12 +177,14 @@ private slots:
     void errEveryRefusesEveryNthOk();
     void framing_data();
     void framing();
+    void overlongRunIsBoundedAndRefused();
     void configFileRoundTripAndDamage();
 
     void tcpLogOnWriteAndClose();
     void tcpFaults_data();
     void tcpFaults();
     void tcpRestartAcceptsAgain();
+    void tcpAnswersClientThatHalfCloses();
     void connectModeReconnects();
     void serialOverPseudoTerminal();
 };
@@ -424,6 +428,26 @@ void tst_GwSim::framing()
     QCOMPARE(got, lines);
 }
 
+void tst_GwSim::overlongRunIsBoundedAndRefused()
+{
+    LineFramer framer(16);
+    QVERIFY(framer.feed(QByteArray(10, 'x')).isEmpty());
+    QVERIFY(framer.feed(QByteArray(10, 'y')).isEmpty());
+    QVERIFY(framer.feed(QByteArray(1000, 'z')).isEmpty());
+    QVERIFY(framer.pendingSize() <= 16);
+    const QList<LineFramer::Line> lines = framer.feed("zz\rRBT\r");
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).overlong);
+    QVERIFY(!lines.at(1).overlong);
+    QCOMPARE(lines.at(1).text, QByteArray("RBT"));
+    // Exactly at the limit is still a line.
+    QCOMPARE(framer.feed(QByteArray(16, 'a') + '\r').first().text, QByteArray(16, 'a'));
+
+    ConfigStore store;
+    CommandInterpreter interpreter(store);
+    QCOMPARE(interpreter.handleOverlong().lines, QList<QByteArray> {"ERR"});
+}
+
 void tst_GwSim::configFileRoundTripAndDamage()
 {
     QTemporaryDir dir;
@@ -522,6 +546,8 @@ void tst_GwSim::tcpFaults_data()
                                          << QByteArray("\r") << -1;
     QTest::newRow("drop after 40 lines") << QStringList {QStringLiteral("--drop-after"), QStringLiteral("40")}
                                          << QByteArray("\r") << 40;
+    // Mute answers nothing, yet carries the restart out.
+    QTest::newRow("mute") << QStringList {QStringLiteral("--mute")} << QByteArray("\r") << 0;
 }
 
 void tst_GwSim::tcpFaults()
@@ -541,7 +567,8 @@ void tst_GwSim::tcpFaults()
     if (linesBeforeDrop >= 0) {
         const QList<QByteArray> lines = reader.take(linesBeforeDrop + 1);
         QCOMPARE(lines.size(), linesBeforeDrop);
-        QCOMPARE(lines.first(), QByteArray("ERR"));
+        if (linesBeforeDrop > 0)
+            QCOMPARE(lines.first(), QByteArray("ERR"));
         QVERIFY(waitForClose(*socket));
         return;
     }
@@ -574,6 +601,21 @@ void tst_GwSim::tcpRestartAcceptsAgain()
         QVERIFY(waitForClose(*socket));
     }
     QVERIFY(simulator.stop());
+}
+
+void tst_GwSim::tcpAnswersClientThatHalfCloses()
+{
+    // What "printf 'CPW5823\\r' | nc host port" does: the command, then end of input.
+    Simulator simulator({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    const quint16 port = simulator.listeningPort();
+    QVERIFY(port != 0);
+    auto socket = connectTo(port);
+    QVERIFY(socket);
+    send(*socket, "CPW5823");
+    QVERIFY(socket->waitForBytesWritten(5000) || socket->bytesToWrite() == 0);
+    QCOMPARE(::shutdown(int(socket->socketDescriptor()), SHUT_WR), 0);
+    LineReader reader(*socket, "\r");
+    verifyLogOnAnswer(reader.take(kLogOnLines + 1));
 }
 
 void tst_GwSim::connectModeReconnects()

@@ -1,5 +1,6 @@
 #include "gatewaysession.h"
 
+#include <QAbstractSocket>
 #include <QIODevice>
 
 #include <array>
@@ -12,6 +13,11 @@ constexpr std::chrono::milliseconds kFloodTick {20};
 // Upper bound of flood lines per tick, so a huge --flood cannot starve the
 // event loop; the rate is then simply lower than asked.
 constexpr quint64 kMaxFloodPerTick = 500;
+// Unsolicited lines wait while this much is still unsent to a slow reader.
+constexpr qint64 kFloodBacklog = 64 * 1024;
+// A console that leaves this much unread is not reading at all: it is dropped
+// rather than letting the unsent answers grow without bound.
+constexpr qint64 kMaxUnsent = 4 * 1024 * 1024;
 
 QByteArray printable(const QByteArray &line)
 {
@@ -148,6 +154,10 @@ void GatewaySession::sendFlood()
     if (!m_device || m_ending)
         return;
     const auto due = quint64(m_floodClock.elapsed()) * quint64(m_options.flood) / 1000;
+    if (m_device->bytesToWrite() > kFloodBacklog) {
+        m_floodSent = due;
+        return;
+    }
     QList<QByteArray> lines;
     while (m_floodSent < due && quint64(lines.size()) < kMaxFloodPerTick) {
         lines.append(floodLine(m_floodCounter++));
@@ -172,8 +182,18 @@ bool GatewaySession::writeLines(const QList<QByteArray> &lines)
             break;
         }
     }
-    if (!data.isEmpty() && m_device)
+    if (!data.isEmpty() && m_device) {
         m_device->write(data);
+        // Hand the answer to the system at once: a client that half-closes after
+        // its command (nc, socat) makes the socket close before the next loop turn.
+        if (auto *socket = qobject_cast<QAbstractSocket *>(m_device.data()))
+            socket->flush();
+    }
+    if (m_device && m_device->bytesToWrite() > kMaxUnsent) {
+        if (m_options.log)
+            std::fprintf(stderr, "-- the console reads nothing; %lld bytes unsent\n", m_device->bytesToWrite());
+        dropped = true;
+    }
     if (dropped) {
         finish(End::Drop);
         return false;
