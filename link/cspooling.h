@@ -129,6 +129,8 @@ public:
     bool isListening() const;
     // The local port the server listens on (useful when listening on port 0).
     quint16 serverPort() const;
+    // True while the serial port's DSR line is polled (not on devices without modem lines).
+    bool isWatchingDsr() const { return m_dsrTimer.isActive(); }
     // Characters of the incomplete line held so far.
     qsizetype receiveBufferLength() const { return m_receiveBuffer.size(); }
     // Bytes taken from either transport since the link was made.

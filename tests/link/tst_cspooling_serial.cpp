@@ -1,0 +1,196 @@
+// The link's serial transport over a pseudo-terminal pair made by socat: the link
+// opens one end as "COM 5", the test talks from the other.
+
+#include "cspoolingtestkit.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+class tst_CSpoolingSerial : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void everyByteArrivesUnchanged();
+    void linesAcrossWrites();
+    void sendCommandWritesTextAndCR();
+    void emptyCommandWritesNothing();
+    void ptyWithoutModemLinesIsTolerated();
+    void disconnectAndReopen();
+    void initComClosesAnOpenPort();
+
+private:
+    bool openLink(CSpooling &link);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_socat;
+    std::unique_ptr<QSerialPort> m_far; // the gateway's end
+    QString m_linkEnd;
+};
+
+static constexpr int kComNumber = 5;
+
+void tst_CSpoolingSerial::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_linkEnd = m_dir->filePath(u"a"_s);
+    const QString farEnd = m_dir->filePath(u"b"_s);
+
+    m_socat = std::make_unique<QProcess>();
+    m_socat->setStandardErrorFile(m_dir->filePath(u"socat.log"_s)); // kept when the test fails
+    m_socat->start(
+        u"socat"_s, {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + m_linkEnd, u"pty,raw,echo=0,link="_s + farEnd});
+    QVERIFY2(m_socat->waitForStarted(), "socat is missing");
+    QTRY_VERIFY(QFileInfo::exists(m_linkEnd) && QFileInfo::exists(farEnd));
+
+    m_far = std::make_unique<QSerialPort>(farEnd);
+    m_far->setBaudRate(115200);
+    QVERIFY2(m_far->open(QIODevice::ReadWrite), qPrintable(m_far->errorString()));
+}
+
+void tst_CSpoolingSerial::cleanup()
+{
+    m_far.reset();
+    if (m_socat) {
+        m_socat->terminate();
+        if (!m_socat->waitForFinished(3000))
+            m_socat->kill();
+        m_socat->waitForFinished(3000);
+        m_socat.reset();
+    }
+    if (m_dir)
+        m_dir->setAutoRemove(!QTest::currentTestFailed());
+    m_dir.reset();
+}
+
+bool tst_CSpoolingSerial::openLink(CSpooling &link)
+{
+    SerialPortMap map;
+    map.setDevicePath(kComNumber, m_linkEnd);
+    link.setSerialPortMap(map);
+    link.InitCOM(u"115200,n,8,1"_s, kComNumber, 1024, 512);
+    link.FillBuffer();
+    return link.isConnected();
+}
+
+void tst_CSpoolingSerial::everyByteArrivesUnchanged()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    QVERIFY(openLink(link));
+    QVERIFY(services.openErrors.isEmpty());
+
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r')
+            bytes += char(b);
+    }
+    m_far->write(bytes + '\r');
+    QTRY_COMPARE(services.receivedLines.size(), 1);
+    QCOMPARE(services.receivedLines.constFirst(), QString::fromLatin1(bytes));
+}
+
+void tst_CSpoolingSerial::linesAcrossWrites()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    services.watch(link);
+    QVERIFY(openLink(link));
+
+    m_far->write("VER4.");
+    QTRY_COMPARE(link.receivedByteCount(), 5);
+    m_far->write("9\rO");
+    QTRY_COMPARE(services.receivedLines, QStringList {u"VER4.9"_s});
+    m_far->write("K\r");
+    QTRY_COMPARE(services.receivedLines, (QStringList {u"VER4.9"_s, u"OK"_s}));
+    QCOMPARE(services.count(u"WriteResult:1"_s), 1);
+}
+
+void tst_CSpoolingSerial::sendCommandWritesTextAndCR()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    QVERIFY(openLink(link));
+
+    link.SendCommand(u"CPW5823"_s);
+    link.SendCommand(QString::fromLatin1("LST01,\xff"), true);
+    const QByteArray expected("CPW5823\rLST01,\xff\r");
+    QCOMPARE(LinkTest::readAtLeast(*m_far, expected.size()), expected);
+    QCOMPARE(services.sentLines.size(), 2);
+}
+
+void tst_CSpoolingSerial::emptyCommandWritesNothing()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    QVERIFY(openLink(link));
+
+    link.SendCommand(QString());
+    link.SendCommand(u"RBT"_s);
+    QCOMPARE(LinkTest::readAtLeast(*m_far, 4), QByteArray("RBT\r"));
+    QCOMPARE(services.sentLines.constFirst(), std::pair(QString(), false));
+}
+
+void tst_CSpoolingSerial::ptyWithoutModemLinesIsTolerated()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    services.watch(link);
+    link.setDsrPollInterval(std::chrono::milliseconds(5));
+    QVERIFY(openLink(link));
+
+    QTRY_VERIFY(!link.isWatchingDsr());
+    QTest::qWait(50);
+    QVERIFY(!services.events.contains(u"spl:6"_s));
+    QVERIFY(link.isConnected());
+    m_far->write("OK\r");
+    QTRY_COMPARE(services.receivedLines, QStringList {u"OK"_s});
+}
+
+void tst_CSpoolingSerial::disconnectAndReopen()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    services.watch(link);
+    QVERIFY(openLink(link));
+
+    link.Disconnect();
+    QVERIFY(!link.isConnected());
+    QVERIFY(services.sentLines.isEmpty()); // the serial link has no close command
+    QCOMPARE(link.ConnectMode, u"COM"_s);
+
+    link.FillBuffer();
+    QVERIFY(link.isConnected());
+    m_far->write("ERR 5\r");
+    QTRY_COMPARE(services.count(u"WriteResult:0"_s), 1);
+    QVERIFY(services.openErrors.isEmpty());
+}
+
+void tst_CSpoolingSerial::initComClosesAnOpenPort()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    QVERIFY(openLink(link));
+    m_far->write("half");
+    QTRY_COMPARE(link.receiveBufferLength(), 4);
+
+    link.InitCOM(u"9600,e,7,2"_s, kComNumber);
+    QVERIFY(!link.isConnected());
+    QCOMPARE(link.receiveBufferLength(), 0);
+    link.FillBuffer();
+    QVERIFY(link.isConnected());
+}
+
+QTEST_GUILESS_MAIN(tst_CSpoolingSerial)
+#include "tst_cspooling_serial.moc"
