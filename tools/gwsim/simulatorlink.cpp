@@ -114,11 +114,19 @@ void SimulatorLink::connectOut()
     connect(socket, &QTcpSocket::connected, this, [this, socket] {
         const QString peer = QStringLiteral("%1:%2").arg(m_options.host).arg(m_options.port);
         status(QStringLiteral("connected to the console at %1").arg(peer));
+        m_reportedUnreachable = false;
         m_session.attach(socket, peer);
     });
     connect(socket, &QTcpSocket::disconnected, this, &SimulatorLink::connectionLost);
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError) {
         if (socket->state() != QAbstractSocket::ConnectedState && m_socket == socket) {
+            if (!m_reportedUnreachable)
+                status(QStringLiteral("no console at %1:%2 (%3); trying every %4 ms")
+                           .arg(m_options.host)
+                           .arg(m_options.port)
+                           .arg(socket->errorString())
+                           .arg(m_options.retry.count()));
+            m_reportedUnreachable = true;
             m_session.detach();
             m_socket = nullptr;
             socket->deleteLater();

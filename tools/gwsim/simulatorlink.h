@@ -42,4 +42,5 @@ private:
     QPointer<QTcpSocket> m_socket;
     QSerialPort *m_serial = nullptr;
     QTimer m_retryTimer;
+    bool m_reportedUnreachable = false;
 };
