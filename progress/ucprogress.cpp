@@ -99,6 +99,8 @@ void ucProgress::buildStrip()
 
     const QFontMetrics metrics(font());
 
+    // Wide enough for the longest status text the console puts there, so that the
+    // strip does not shift as the texts change.
     Panel connectPanel = addPanel(kPanelConnect, true, true);
     connectPanel.label->setMinimumWidth(
         metrics.horizontalAdvance(QStringLiteral("Write data not complete seccessful!")));
@@ -139,6 +141,8 @@ void ucProgress::buildStrip()
     controlsLayout->addWidget(m_imWorking);
     controlsLayout->addSpacing(4);
 
+    m_pauseIcon = ProgressArt::icon(ProgressArt::Picture::Pause, kButtonIconSize);
+    m_playIcon = ProgressArt::icon(ProgressArt::Picture::Play, kButtonIconSize);
     m_cmdPauseProgress = new QToolButton(controls);
     m_cmdPauseProgress->setObjectName(QStringLiteral("cmdPauseProgress"));
     m_cmdPauseProgress->setText(tr("Pause"));
@@ -433,8 +437,7 @@ void ucProgress::startAnimation()
 void ucProgress::refreshPauseButton()
 {
     const bool paused = isStepTimer(g_PROG_MOD) && m_stepMarks[g_PROG_MOD] == kMarkPaused;
-    m_cmdPauseProgress->setIcon(
-        ProgressArt::icon(paused ? ProgressArt::Picture::Play : ProgressArt::Picture::Pause, kButtonIconSize));
+    m_cmdPauseProgress->setIcon(paused ? m_playIcon : m_pauseIcon);
 }
 
 void ucProgress::tmrStatusProgres_Timer(int index)

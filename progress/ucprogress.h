@@ -137,6 +137,8 @@ private:
     StatusPicture *m_imWorking = nullptr;
     QToolButton *m_cmdPauseProgress = nullptr;
     QToolButton *m_cmdEndProgress = nullptr;
+    QIcon m_pauseIcon;
+    QIcon m_playIcon;
     QHash<QString, Panel> m_panels;
 
     std::array<QTimer *, kStepTimers> m_tmrStatusProgres {};
