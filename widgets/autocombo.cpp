@@ -171,9 +171,19 @@ bool AutoCombo::eventFilter(QObject *watched, QEvent *event)
 bool AutoCombo::boxEvent(QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        m_keysDownInBox.insert(static_cast<QKeyEvent *>(event)->key());
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        // Escape closes an open list and goes no further, so that a dialog is
+        // not cancelled with it; it never opens the list.
+        if (key == Qt::Key_Escape) {
+            if (!isListShown())
+                break;
+            closeList();
+            return true;
+        }
+        m_keysDownInBox.insert(key);
         break;
+    }
     case QEvent::KeyRelease: {
         // Only keys pressed in the box count: the release of a key that picked
         // an entry in the list, or moved the focus here, belongs to that action.

@@ -268,6 +268,40 @@ private slots:
         QCOMPARE(m_combo->text(), QStringLiteral("ab "));
     }
 
+    void escapeClosesListOnly()
+    {
+        showCombo({"abc", "xy", "ABD"});
+        QTest::keyClicks(box(), "ab");
+        QVERIFY(list()->isVisible());
+        QSignalSpy closed(m_combo, &AutoCombo::ListClosed);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(box(), &press);
+        QVERIFY(press.isAccepted());
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(box(), &release);
+        QVERIFY(!list()->isVisible());
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(m_combo->text(), QStringLiteral("ab"));
+
+        // With the list closed, Escape passes on and opens nothing.
+        QTest::keyClick(box(), Qt::Key_Escape);
+        QVERIFY(!list()->isVisible());
+    }
+
+    // With no room under the input, the list opens upwards inside the window.
+    void opensUpwardsAtWindowBottom()
+    {
+        showCombo({"abc", "abd", "abe"});
+        auto *layout = static_cast<QVBoxLayout *>(m_window->layout());
+        layout->insertStretch(0, 1);
+        m_window->resize(320, 240);
+        QTRY_VERIFY(m_combo->y() + m_combo->height() > 200);
+        QTest::keyClick(box(), Qt::Key_A);
+        QVERIFY(list()->isVisible());
+        QVERIFY(list()->geometry().bottom() <= box()->mapTo(m_window.get(), QPoint(0, 0)).y());
+        QVERIFY(list()->y() >= 0);
+    }
+
     void backspaceToEmptyClosesList()
     {
         showCombo({"abc", "xy", "ABD"});
