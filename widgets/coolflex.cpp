@@ -1106,7 +1106,7 @@ void CoolFlex::openTextEditor()
     const QModelIndex current = MSFlexGrid1->currentIndex();
     if (!current.isValid())
         return;
-    if (Text1->isVisible() && m_editIndex == current) {
+    if (!Text1->isHidden() && m_editIndex == current) {
         // Already open here: keep what the operator typed.
         Text1->setFocus(Qt::OtherFocusReason);
         Text1->selectAll();
@@ -1136,7 +1136,7 @@ void CoolFlex::openComboBox()
     QComboBox *combo = comboBox(m_editCol);
     if (!current.isValid() || !combo)
         return;
-    if (combo->isVisible() && m_editIndex == current) {
+    if (!combo->isHidden() && m_editIndex == current) {
         combo->setFocus(Qt::OtherFocusReason);
         combo->lineEdit()->selectAll();
         return;
@@ -1161,7 +1161,7 @@ void CoolFlex::placeEditors()
     if (!m_editIndex.isValid())
         return;
     const QRect rect = MSFlexGrid1->visualRect(m_editIndex);
-    if (Text1->isVisible() || Text1->geometry() != rect)
+    if (!Text1->isHidden() || Text1->geometry() != rect)
         Text1->setGeometry(rect);
     if (QComboBox *combo = Combo1.value(m_editIndex.column() + 1))
         combo->setGeometry(rect);
@@ -1268,7 +1268,7 @@ void CoolFlex::writeEditCell(const QString &text)
 
 void CoolFlex::closeTextEditor(bool write)
 {
-    if (write && Text1->isVisible())
+    if (write && !Text1->isHidden())
         writeEditCell(Text1->text());
     // Focus goes back to the grid, not to whatever widget follows the editor.
     if (Text1->hasFocus())
@@ -1281,7 +1281,7 @@ void CoolFlex::closeComboBox(QComboBox *combo, bool write)
 {
     if (!combo)
         return;
-    if (write && combo->isVisible())
+    if (write && !combo->isHidden())
         writeEditCell(combo->currentText());
     if (isSelfOrInside(QApplication::focusWidget(), combo))
         MSFlexGrid1->setFocus(Qt::OtherFocusReason);
@@ -1292,20 +1292,20 @@ void CoolFlex::closeComboBox(QComboBox *combo, bool write)
 
 void CoolFlex::commitEditors()
 {
-    if (Text1->isVisible())
+    if (!Text1->isHidden())
         closeTextEditor(true);
     for (QComboBox *combo : std::as_const(Combo1)) {
-        if (combo && combo->isVisible())
+        if (combo && !combo->isHidden())
             closeComboBox(combo, true);
     }
 }
 
 void CoolFlex::discardEditors()
 {
-    if (Text1->isVisible() || !Text1->text().isEmpty())
+    if (!Text1->isHidden() || !Text1->text().isEmpty())
         closeTextEditor(false);
     for (QComboBox *combo : std::as_const(Combo1)) {
-        if (combo && combo->isVisible())
+        if (combo && !combo->isHidden())
             closeComboBox(combo, false);
     }
 }

@@ -79,7 +79,9 @@ EditorKeyAction editorKeyAction(int key, const EditorKeyState &state);
 // An editable table: a grid of text cells under one fixed heading row and beside
 // one fixed first column, whose other cells are edited in place by a text box, a
 // drop-down list, a check mark or a button, chosen per column. Row 0 is the
-// heading row and column 0 the fixed column in every row and column index below.
+// heading row and column 0 the fixed column in every row and column index below;
+// on screen they are the grid's header views, so they stay put while the cells
+// scroll, and TextMatrix(0, c) and TextMatrix(r, 0) are their texts.
 class CoolFlex : public QWidget
 {
     Q_OBJECT
