@@ -21,27 +21,27 @@ void tst_SettingsLoader::createsByIdentifier_data()
 {
     QTest::addColumn<QByteArray>("classId");
     QTest::addColumn<QByteArray>("interfaceId");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("known class and interface")
-        << QByteArray(ostrel::kSettingsStoreClassId) << QByteArray(ostrel::kSettingsStoreInterfaceId) << QString();
-    QTest::newRow("unknown class") << QByteArray("{00000000-0000-0000-0000-000000000000}")
-                                   << QByteArray(ostrel::kSettingsStoreInterfaceId)
-                                   << "The settings library has no class {00000000-0000-0000-0000-000000000000}.";
-    QTest::newRow("interface as class") << QByteArray(ostrel::kSettingsStoreInterfaceId)
-                                        << QByteArray(ostrel::kSettingsStoreInterfaceId)
-                                        << QStringLiteral("The settings library has no class %1.")
-                                               .arg(QLatin1String(ostrel::kSettingsStoreInterfaceId));
-    QTest::newRow("unknown interface") << QByteArray(ostrel::kSettingsStoreClassId) << QByteArray("IUnknown")
-                                       << "The settings class does not offer the interface IUnknown.";
+    QTest::addColumn<QByteArray>("error");
+    const QByteArray classId(ostrel::kSettingsStoreClassId), interfaceId(ostrel::kSettingsStoreInterfaceId);
+    const QByteArray zero("{00000000-0000-0000-0000-000000000000}");
+    QTest::newRow("known class and interface") << classId << interfaceId << QByteArray();
+    QTest::newRow("unknown class") << zero << interfaceId << "The settings library has no class " + zero + ".";
+    QTest::newRow("interface as class") << interfaceId << interfaceId
+                                        << "The settings library has no class " + interfaceId + ".";
+    QTest::newRow("unknown interface") << classId << zero
+                                       << "The settings class does not offer the interface " + zero + ".";
+    QTest::newRow("no identifiers") << QByteArray() << QByteArray()
+                                    << QByteArray("The settings library has no class .");
 }
 
 void tst_SettingsLoader::createsByIdentifier()
 {
     QFETCH(QByteArray, classId);
     QFETCH(QByteArray, interfaceId);
-    QFETCH(QString, error);
-    const auto created = SettingsLoader::create(classId.constData(), interfaceId.constData());
-    QCOMPARE(created.errorText, error);
+    QFETCH(QByteArray, error);
+    const auto created = SettingsLoader::create(
+        classId.isNull() ? nullptr : classId.constData(), interfaceId.isNull() ? nullptr : interfaceId.constData());
+    QCOMPARE(created.errorText.toLatin1(), error);
     QCOMPARE(created.store != nullptr, error.isEmpty());
 }
 
