@@ -29,6 +29,13 @@ QString simulatorPath()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/varlisk-gwsim");
 }
 
+// A scratch folder per test, kept for a look when the test failed.
+class TestDir : public QTemporaryDir
+{
+public:
+    ~TestDir() { setAutoRemove(!QTest::currentTestFailed()); }
+};
+
 // Reads lines ended by `end` from any device, waiting for them as they come.
 class LineReader
 {
@@ -450,7 +457,7 @@ void tst_GwSim::overlongRunIsBoundedAndRefused()
 
 void tst_GwSim::configFileRoundTripAndDamage()
 {
-    QTemporaryDir dir;
+    TestDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("gw.cfg"));
 
@@ -492,7 +499,7 @@ void tst_GwSim::configFileRoundTripAndDamage()
 
 void tst_GwSim::tcpLogOnWriteAndClose()
 {
-    QTemporaryDir dir;
+    TestDir dir;
     const QString config = dir.filePath(QStringLiteral("gw.cfg"));
     Simulator simulator(
         {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--config"), config});
@@ -562,8 +569,9 @@ void tst_GwSim::tcpFaults()
     auto socket = connectTo(port);
     QVERIFY(socket);
     LineReader reader(*socket, lineEnd);
-    // Sent together: the answers must come in the order of the commands.
-    socket->write("XYZ\rCPW5823\rRBT\r");
+    // Sent together: the answers must come in the order of the commands, and
+    // nothing after the restart may be carried out.
+    socket->write("XYZ\rCPW5823\rRBT\rPRF01,9,9\r");
     if (linesBeforeDrop >= 0) {
         const QList<QByteArray> lines = reader.take(linesBeforeDrop + 1);
         QCOMPARE(lines.size(), linesBeforeDrop);
@@ -578,6 +586,14 @@ void tst_GwSim::tcpFaults()
     QCOMPARE(lines.last(), QByteArray("OK"));
     QVERIFY(waitForClose(*socket));
     QVERIFY(reader.rest().isEmpty());
+
+    socket = connectTo(port);
+    QVERIFY(socket);
+    LineReader again(*socket, lineEnd);
+    send(*socket, "CPW5823");
+    const QList<QByteArray> after = again.take(kLogOnLines + 1);
+    QCOMPARE(after.size(), kLogOnLines + 1);
+    QCOMPARE(after.at(7), QByteArray("PRF01,0912,1"));
 }
 
 void tst_GwSim::tcpRestartAcceptsAgain()
@@ -641,7 +657,7 @@ void tst_GwSim::serialOverPseudoTerminal()
     const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
     if (socat.isEmpty())
         QFAIL("socat is needed for the pseudo-terminal test (scripts/setup installs it)");
-    QTemporaryDir dir;
+    TestDir dir;
     const QString gatewayEnd = dir.filePath(QStringLiteral("a"));
     const QString consoleEnd = dir.filePath(QStringLiteral("b"));
     QProcess pair;

@@ -56,6 +56,7 @@ void GatewaySession::attach(QIODevice *device, const QString &peer)
     m_interpreter.startSession();
     m_linesSent = 0;
     m_ending = false;
+    m_endQueued = false;
     connect(device, &QIODevice::readyRead, this, &GatewaySession::readAvailable);
     if (m_options.log)
         std::fprintf(stderr, "-- session with %s\n", qPrintable(peer));
@@ -102,11 +103,13 @@ void GatewaySession::readAvailable()
     if (!m_device)
         return;
     const QByteArray chunk = m_device->readAll();
-    if (m_ending)
+    if (m_ending || m_endQueued)
         return;
     for (const LineFramer::Line &line : m_framer.feed(chunk)) {
         handleLine(line);
-        if (m_ending || !m_device)
+        // Nothing after a restart or close is carried out, even while a delayed
+        // answer still holds the connection open.
+        if (m_ending || m_endQueued || !m_device)
             return;
     }
 }
@@ -124,6 +127,8 @@ void GatewaySession::handleLine(const LineFramer::Line &line)
         m_clock.elapsed() + m_options.delay.count(), m_options.mute ? QList<QByteArray>() : reply.lines, reply.after};
     if (pending.lines.isEmpty() && pending.after == CommandInterpreter::After::Nothing)
         return;
+    if (pending.after != CommandInterpreter::After::Nothing)
+        m_endQueued = true;
     m_pending.append(pending);
     if (m_options.delay.count() == 0)
         sendDue();

@@ -70,4 +70,5 @@ private:
     quint64 m_floodCounter = 0;
     int m_linesSent = 0;
     bool m_ending = false;
+    bool m_endQueued = false;
 };
