@@ -409,6 +409,13 @@ void tst_CoolFlex::focusLeavingGridCommits()
     QCOMPARE(h.flex->TextMatrix(2, 1), QStringLiteral("555"));
     QVERIFY(!h.editor()->isVisible());
     QVERIFY(h.events.isEmpty());
+
+    // A page switch hides the grid under an open editor: the text is kept too.
+    h.open(3, 1);
+    QTest::keyClicks(h.editor(), QStringLiteral("666"));
+    h.flex->hide();
+    QCOMPARE(h.flex->TextMatrix(3, 1), QStringLiteral("666"));
+    QVERIFY(h.editor()->isHidden());
 }
 
 void tst_CoolFlex::scrollDiscards()
