@@ -27,20 +27,21 @@ struct Failure
 
 // The numbers a Failure of the settings store carries.
 enum FailureNumber : std::int32_t {
-    kFailureInvalidQuery = 1001, // a section or key name the location path cannot hold (an apostrophe)
-    kFailureOverflow = 1002, // GetSection: more keys than its 16-bit count can hold
-    kFailureWrite = 1003, // a file could not be written (temporary file, flush or rename)
-    kFailureRead = 1004, // a file exists but could not be read
-    kFailureNoRoot = 1005, // the instance has no usable root element, since FileName failed
+    kFailureInvalidQuery = 1001,  // a section or key name the location path cannot hold (an apostrophe)
+    kFailureOverflow = 1002,      // GetSection: more keys than its 16-bit count can hold
+    kFailureWrite = 1003,         // a file could not be written (temporary file, flush or rename)
+    kFailureRead = 1004,          // a file exists but could not be read
+    kFailureNoRoot = 1005,        // the instance has no usable root element, since FileName failed
     kFailureNoSectionList = 1006, // a new section is needed but there is no /INISCHEMA/SECTIONLIST
     kFailureOutOfMemory = 1007,
     kFailureUnexpected = 1099,
 };
 
 // What an operation gives back: its value, or the failure that stopped it.
-template<typename T> struct Result
+template<typename T>
+struct Result
 {
-    T value {};
+    T value{};
     std::optional<Failure> failure;
 
     bool ok() const { return !failure.has_value(); }
@@ -48,7 +49,7 @@ template<typename T> struct Result
 
 // The value of an operation that has nothing to give back but its success.
 struct Nothing
-{ };
+{};
 
 // INI-style sections and keys kept in an XML file. All texts are UTF-8.
 // The operations are declared in the order of the interface's slots.
@@ -62,14 +63,14 @@ public:
     // True when the key was found and removed.
     virtual Result<bool> DeleteSetting(std::string sSection, std::string sKeyName, bool bSkipSave) = 0;
     // True when an existing value was replaced, false when the key was added.
-    virtual Result<bool> SaveSetting(std::string sSection, std::string sKeyName, std::string sValue, bool bSkipSave)
-        = 0;
-    virtual Result<std::string> GetSetting(std::string sSection, std::string sKeyName, std::string sDefaultValue) = 0;
+    virtual Result<bool> SaveSetting(std::string sSection, std::string sKeyName, std::string sValue,
+                                     bool bSkipSave) = 0;
+    virtual Result<std::string> GetSetting(std::string sSection, std::string sKeyName,
+                                           std::string sDefaultValue) = 0;
     // Fills the two caller-owned arrays with the section's keys and values, in
     // file order, and gives their count.
-    virtual Result<std::int16_t> GetSection(
-        std::string sSection, std::vector<std::string> &sKeyArray, std::vector<std::string> &sValueArray)
-        = 0;
+    virtual Result<std::int16_t> GetSection(std::string sSection, std::vector<std::string> &sKeyArray,
+                                            std::vector<std::string> &sValueArray) = 0;
     virtual Result<bool> DeleteSection(std::string sSection, bool bSkipSave) = 0;
     // Points the instance at a file and loads it; a missing, empty or malformed
     // file is replaced by an empty skeleton at once.
@@ -84,7 +85,7 @@ public:
 enum class FactoryStatus : int {
     Ok = 0,
     ClassNotAvailable = 1, // no class of that identifier in this library
-    NoInterface = 2, // the class does not offer that interface
+    NoInterface = 2,       // the class does not offer that interface
     OutOfMemory = 3,
 };
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-extern "C" OSTREL_EXPORT int OstrelCreateInstance(
-    const char *classId, const char *interfaceId, ostrel::ISettingsStore **instance)
+extern "C" OSTREL_EXPORT int OstrelCreateInstance(const char *classId, const char *interfaceId,
+                                                  ostrel::ISettingsStore **instance)
 {
     if (!instance)
         return int(ostrel::FactoryStatus::NoInterface);

@@ -27,8 +27,8 @@ LoadedLibrary loadLibrary()
         // instances created by the library run its code.
         QLibrary library(path);
         if (!library.load()) {
-            loaded.errorText
-                = QStringLiteral("The settings library %1 could not be loaded: %2").arg(path, library.errorString());
+            loaded.errorText = QStringLiteral("The settings library %1 could not be loaded: %2")
+                                   .arg(path, library.errorString());
             return loaded;
         }
         loaded.factory = reinterpret_cast<ostrel::FactoryFunction>(library.resolve(ostrel::kFactorySymbol));
@@ -70,8 +70,8 @@ SettingsLoader::Created SettingsLoader::create(const char *classId, const char *
         created.errorText = QStringLiteral("The settings library has no class %1.").arg(QLatin1String(classId));
         break;
     case ostrel::FactoryStatus::NoInterface:
-        created.errorText
-            = QStringLiteral("The settings class does not offer the interface %1.").arg(QLatin1String(interfaceId));
+        created.errorText =
+            QStringLiteral("The settings class does not offer the interface %1.").arg(QLatin1String(interfaceId));
         break;
     case ostrel::FactoryStatus::OutOfMemory:
         created.errorText = QStringLiteral("The settings library ran out of memory.");
