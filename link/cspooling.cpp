@@ -191,6 +191,13 @@ void CSpooling::SendCommand(const QString &strCmd, bool fRemote)
         m_services.monitor->appendSentLine(strCmd, fRemote);
 }
 
+bool CSpooling::writeRaw(const QByteArray &data)
+{
+    if (ConnectMode != kModeCom || !m_serial->isOpen())
+        return false;
+    return m_serial->write(data) == data.size();
+}
+
 void CSpooling::AnalyzeCmd(const QString &strLine, bool fShowInDBG)
 {
     if (m_services.relay && m_services.relay->isConnected())
@@ -360,11 +367,12 @@ void CSpooling::onSocketReadyRead()
 
 void CSpooling::onSocketDisconnected()
 {
+    QTcpSocket *const socket = m_socket;
     // Data that arrived together with the close still holds lines of the gateway.
-    if (m_socket->bytesAvailable() > 0)
+    if (socket->bytesAvailable() > 0)
         onSocketReadyRead();
-    if (!m_socket)
-        return; // a handler of those lines closed the link already
+    if (m_socket != socket)
+        return; // a handler of those lines closed or reopened the link already
 
     if (isServerMode()) {
         openNet(); // listen for the gateway again

@@ -24,7 +24,6 @@ private slots:
     void everyByteArrivesUnchanged();
     void linesAcrossWrites();
     void sendCommandWritesTextAndCR();
-    void emptyCommandWritesNothing();
     void ptyWithoutModemLinesIsTolerated();
     void disconnectAndReopen();
     void initComClosesAnOpenPort();
@@ -128,18 +127,6 @@ void tst_CSpoolingSerial::sendCommandWritesTextAndCR()
     const QByteArray expected("CPW5823\rLST01,\xff\r");
     QCOMPARE(LinkTest::readAtLeast(*m_far, expected.size()), expected);
     QCOMPARE(services.sentLines.size(), 2);
-}
-
-void tst_CSpoolingSerial::emptyCommandWritesNothing()
-{
-    RecordingServices services;
-    CSpooling link(services.services());
-    QVERIFY(openLink(link));
-
-    link.SendCommand(QString());
-    link.SendCommand(u"RBT"_s);
-    QCOMPARE(LinkTest::readAtLeast(*m_far, 4), QByteArray("RBT\r"));
-    QCOMPARE(services.sentLines.constFirst(), std::pair(QString(), false));
 }
 
 void tst_CSpoolingSerial::ptyWithoutModemLinesIsTolerated()

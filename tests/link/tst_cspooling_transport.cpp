@@ -63,8 +63,6 @@ void tst_CSpoolingTransport::initNetStoresHostAndPort_data()
     QTest::newRow("number") << u"4001"_s << 4001;
     QTest::newRow("not a number") << u"abc"_s << 0;
     QTest::newRow("empty") << QString() << 0;
-    QTest::newRow("digits then letters") << u"5000x"_s << 5000;
-    QTest::newRow("leading blanks") << u"  23"_s << 23;
 }
 
 void tst_CSpoolingTransport::initNetStoresHostAndPort()
