@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFlags>
+#include <QString>
+
+// One modal message of the write queue, described without widgets: the service
+// that shows it maps the icon and buttons onto a real message box.
+struct QueueQuestion
+{
+    enum class Icon { Information, Warning, Critical };
+    enum Button {
+        NoButton = 0x00,
+        Ok = 0x01,
+        Yes = 0x02,
+        No = 0x04,
+        Abort = 0x08,
+        Retry = 0x10,
+        Ignore = 0x20,
+        Cancel = 0x40,
+    };
+    Q_DECLARE_FLAGS(Buttons, Button)
+
+    QString text;
+    QString title;
+    Icon icon = Icon::Information;
+    Buttons buttons = Ok;
+    Button defaultButton = NoButton;
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(QueueQuestion::Buttons)
+
+// Asks the operator a question of the write queue and gives the chosen button.
+// Like a real modal box, an implementation may run a nested event loop meanwhile.
+class IQueueQuestions
+{
+public:
+    virtual ~IQueueQuestions() = default;
+
+    virtual QueueQuestion::Button ask(const QueueQuestion &question) = 0;
+};
