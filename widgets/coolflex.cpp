@@ -1382,20 +1382,22 @@ bool CoolFlex::eventFilter(QObject *watched, QEvent *event)
         paintCorner(m_corner);
         return true;
     }
-    if (auto *combo = qobject_cast<QComboBox *>(watched->isWidgetType() ? static_cast<QWidget *>(watched) : nullptr);
-        (combo || (watched->parent() && qobject_cast<QComboBox *>(watched->parent()))) && type == QEvent::KeyPress) {
-        if (!combo)
+    if (type == QEvent::KeyPress) {
+        // The lists are watched together with their own text boxes.
+        auto *combo = qobject_cast<QComboBox *>(watched);
+        if (!combo && watched->parent())
             combo = qobject_cast<QComboBox *>(watched->parent());
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Escape && !combo->view()->isVisible()) {
-            closeComboBox(combo, false);
-            return true;
+        if (combo && Combo1.contains(combo) && !combo->view()->isVisible()) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Escape) {
+                closeComboBox(combo, false);
+                return true;
+            }
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                closeComboBox(combo, true);
+                return true;
+            }
         }
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !combo->view()->isVisible()) {
-            closeComboBox(combo, true);
-            return true;
-        }
-        return false;
     }
     if (watched == MSFlexGrid1 && type == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);

@@ -593,6 +593,13 @@ void tst_CoolFlex::dropDownColumn()
     h.click(1, 1);
     QCOMPARE(h.flex->TextMatrix(2, 3), QStringLiteral("Typed"));
     QVERIFY(!list->isVisible());
+    // Enter in the list commits it the same way.
+    h.click(2, 3);
+    QTest::keyClicks(list->lineEdit(), QStringLiteral("Entered"));
+    QTest::keyClick(list->lineEdit(), Qt::Key_Return);
+    QCOMPARE(h.flex->TextMatrix(2, 3), QStringLiteral("Entered"));
+    QVERIFY(!list->isVisible());
+    QVERIFY(h.flex->grid()->hasFocus());
 }
 
 void tst_CoolFlex::buttonColumn()
