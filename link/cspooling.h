@@ -112,6 +112,10 @@ public:
     // came in through the relay; it only changes the echo.
     void SendCommand(const QString &strCmd, bool fRemote = false);
 
+    // Writes data as it is to the open serial port: no CR added, nothing echoed.
+    // False in "NET" mode, with the port closed, or when the port took less.
+    bool writeRaw(const QByteArray &data);
+
     // Looks at one line from the gateway: relays it, shows it in the monitor when
     // fShowInDBG is set, and with "Enable Analyze" on recognises it by its first
     // three characters (records, "VER", "OK", "ERR").
