@@ -1,1 +1,504 @@
 #include "frmconnectionselect.h"
+
+#include "messageboxservice.h"
+
+#include <autocombo.h>
+#include <settingsfile.h>
+#include <settingslocation.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const QString kSection = QStringLiteral("IPConfig");
+const QStringList kRates {
+    QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")};
+constexpr int kComPorts = 20;
+constexpr int kModemPorts = 12;
+constexpr int kPasswordLength = 8;
+
+// The number at the start of a stored text, as the console reads numbers: leading
+// blanks skipped, digits followed by anything else give the digits, no number
+// gives 0.
+double leadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?)"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch())
+        return 0;
+    const double value = match.captured(1).toDouble();
+    return std::isfinite(value) ? value : 0;
+}
+
+// A stored list position; nothing when it is not a whole number an int can hold.
+std::optional<int> storedIndex(const QString &text)
+{
+    const double value = std::trunc(leadingNumber(text));
+    if (value < -1 || value > 1'000'000)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// Whether the whole text, blanks around it aside, is a number.
+bool isNumericText(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+    return number.match(text).hasMatch();
+}
+
+QString decimalText(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0"); // also for -0
+    return QString::number(value, 'g', 15);
+}
+
+// Selects entry index of the list; an index outside the list leaves it as it was.
+void selectStored(QComboBox *list, std::optional<int> index)
+{
+    if (index && *index >= -1 && *index < list->count())
+        list->setCurrentIndex(*index);
+}
+
+QComboBox *portList(const QString &name, int ports, QWidget *parent)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    for (int number = 1; number <= ports; ++number)
+        list->addItem(QStringLiteral("COM %1").arg(number));
+    return list;
+}
+
+QComboBox *rateList(const QString &name, QWidget *parent)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    for (const QString &rate : kRates)
+        list->addItem(rate, rate.toInt());
+    return list;
+}
+
+QLabel *panelText(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+frmConnectionSelect::frmConnectionSelect(QWidget *parent, const QString &settingsFolder, MessageBoxService *messages)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_settingsFolder(settingsFolder.isEmpty() ? SettingsLocation::defaultFolder() : settingsFolder)
+    , m_messages(messages ? messages : &WidgetMessageBoxService::instance())
+{
+    setObjectName(QStringLiteral("frmConnectionSelect"));
+    setWindowTitle(QStringLiteral("Select Connection"));
+    setModal(true);
+
+    buildControls();
+    buildLayout();
+    fixSize();
+    loadSettings();
+    // The mode list, first in tab order, takes the focus when the dialog is shown.
+    cmbConSelect->setFocus(Qt::OtherFocusReason);
+}
+
+frmConnectionSelect::~frmConnectionSelect() = default;
+
+void frmConnectionSelect::buildControls()
+{
+    cmbConSelect = new QComboBox(this);
+    cmbConSelect->setObjectName(QStringLiteral("cmbConSelect"));
+    cmbConSelect->addItems(
+        {QStringLiteral("Com port"), QStringLiteral("TCP/IP (net)"), QStringLiteral("Modem (dial-up)")});
+
+    txtPass = new QLineEdit(kDefaultPassword, this);
+    txtPass->setObjectName(QStringLiteral("txtPass"));
+    txtPass->setEchoMode(QLineEdit::Password);
+    txtPass->setMaxLength(kPasswordLength);
+    txtPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    txtPass->installEventFilter(this);
+
+    framCOM = new QFrame(this);
+    framCOM->setObjectName(QStringLiteral("framCOM"));
+    lblComText
+        = panelText(QStringLiteral("Please select the number of com and the bits rate that you want to connect , "
+                                   "and press ok to continue :"),
+            framCOM);
+    cmbComNum = portList(QStringLiteral("cmbComNum"), kComPorts, framCOM);
+    cmbMComNum = portList(QStringLiteral("cmbMComNum"), kModemPorts, framCOM);
+    cmbRate = rateList(QStringLiteral("cmbRate"), framCOM);
+    cmbMRate = rateList(QStringLiteral("cmbMRate"), framCOM);
+    lblComNum = new QLabel(QStringLiteral("Com port :"), framCOM);
+    lblRate = new QLabel(QStringLiteral("Bits rate :"), framCOM);
+    lblPhone = new QLabel(QStringLiteral("Phone number :"), framCOM);
+    lblPhone->setObjectName(QStringLiteral("lblPhone"));
+    txtPhone = new QLineEdit(framCOM);
+    txtPhone->setObjectName(QStringLiteral("txtPhone"));
+    lblOptionslMdm = new QLabel(QStringLiteral("Optional Mdm Cmd"), framCOM);
+    lblOptionslMdm->setObjectName(QStringLiteral("lblOptionslMdm"));
+    txtOptionalMdn = new AutoCombo(framCOM);
+    txtOptionalMdn->setObjectName(QStringLiteral("txtOptionalMdn"));
+    txtOptionalMdn->setHistoryFolder(m_settingsFolder);
+
+    framNET = new QFrame(this);
+    framNET->setObjectName(QStringLiteral("framNET"));
+    lblNetText = panelText(QStringLiteral("Please enter detail for the host that you want to connect :"), framNET);
+    txtIP = new AutoCombo(framNET);
+    txtIP->setObjectName(QStringLiteral("txtIP"));
+    txtIP->setHistoryFolder(m_settingsFolder);
+    txtPort = new QLineEdit(kDefaultPort, framNET);
+    txtPort->setObjectName(QStringLiteral("txtPort"));
+    lblDefaultPort = new QLabel(QStringLiteral("(default port: 4001)"), framNET);
+    lblDefaultPort->setObjectName(QStringLiteral("lblDefaultPort"));
+    chkSERVER = new QCheckBox(QStringLiteral("Work as SERVER "), framNET);
+    chkSERVER->setObjectName(QStringLiteral("chkSERVER"));
+    chkMasterLog = new QCheckBox(QStringLiteral("Login to Master PC"), framNET);
+    chkMasterLog->setObjectName(QStringLiteral("chkMasterLog"));
+    txtUnitID = new QLineEdit(QStringLiteral("1"), framNET);
+    txtUnitID->setObjectName(QStringLiteral("txtUnitID"));
+
+    cmdOk = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    connect(cmbConSelect, &QComboBox::currentIndexChanged, this, &frmConnectionSelect::cmbConSelect_Click);
+    connect(chkSERVER, &QCheckBox::toggled, this, &frmConnectionSelect::chkSERVER_Click);
+    connect(chkMasterLog, &QCheckBox::toggled, this, &frmConnectionSelect::chkMasterLog_Click);
+    connect(txtIP, &AutoCombo::EntryPicked, this, [this] { cmdOk->setFocus(Qt::OtherFocusReason); });
+    connect(cmdOk, &QPushButton::clicked, this, &frmConnectionSelect::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmConnectionSelect::reject);
+}
+
+void frmConnectionSelect::buildLayout()
+{
+    // Serial panel: the modem lists sit in the same rows as the serial ones and
+    // only one of each pair is shown.
+    auto *portRow = new QHBoxLayout;
+    portRow->setContentsMargins(0, 0, 0, 0);
+    portRow->addWidget(cmbComNum);
+    portRow->addWidget(cmbMComNum);
+    auto *rateRow = new QHBoxLayout;
+    rateRow->setContentsMargins(0, 0, 0, 0);
+    rateRow->addWidget(cmbRate);
+    rateRow->addWidget(cmbMRate);
+    lblComNum->setBuddy(cmbComNum);
+    lblRate->setBuddy(cmbRate);
+
+    m_comForm = new QFormLayout;
+    m_comForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    m_comForm->addRow(lblComNum, portRow);
+    m_comForm->addRow(lblRate, rateRow);
+    m_comForm->addRow(lblPhone, txtPhone);
+    m_comForm->addRow(lblOptionslMdm, txtOptionalMdn);
+    auto *comLayout = new QVBoxLayout(framCOM);
+    comLayout->addWidget(lblComText);
+    comLayout->addLayout(m_comForm);
+    comLayout->addStretch(1);
+
+    // TCP panel.
+    auto *portField = new QHBoxLayout;
+    portField->setContentsMargins(0, 0, 0, 0);
+    portField->addWidget(txtPort, 1);
+    portField->addWidget(lblDefaultPort);
+    auto *lblPort = new QLabel(QStringLiteral("Port number :"), framNET);
+    lblPort->setBuddy(txtPort);
+    auto *netForm = new QFormLayout;
+    netForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    netForm->addRow(new QLabel(QStringLiteral("Host address :"), framNET), txtIP);
+    netForm->addRow(lblPort, portField);
+    netForm->addRow(QString(), chkSERVER);
+    netForm->addRow(QString(), chkMasterLog);
+    netForm->addRow(new QLabel(QStringLiteral("Unit ID"), framNET), txtUnitID);
+    auto *netLayout = new QVBoxLayout(framNET);
+    netLayout->addWidget(lblNetText);
+    netLayout->addLayout(netForm);
+    netLayout->addStretch(1);
+
+    for (QFrame *panel : {framCOM, framNET}) {
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+    }
+
+    // Both panels share one rectangle.
+    auto *panels = new QGridLayout;
+    panels->setContentsMargins(0, 0, 0, 0);
+    panels->addWidget(framCOM, 0, 0);
+    panels->addWidget(framNET, 0, 0);
+
+    auto *modeForm = new QFormLayout;
+    modeForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    modeForm->addRow(new QLabel(QStringLiteral("Connection mode"), this), cmbConSelect);
+    modeForm->addRow(new QLabel(QStringLiteral("Password"), this), txtPass);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(panels);
+    layout->addLayout(modeForm);
+    layout->addLayout(buttons);
+
+    setTabOrder(cmbConSelect, txtPass);
+    setTabOrder(txtPass, cmbComNum);
+    setTabOrder(cmbComNum, cmbMComNum);
+    setTabOrder(cmbMComNum, cmbRate);
+    setTabOrder(cmbRate, cmbMRate);
+    setTabOrder(cmbMRate, txtPhone);
+    setTabOrder(txtPhone, txtOptionalMdn);
+    setTabOrder(txtOptionalMdn, txtIP);
+    setTabOrder(txtIP, txtPort);
+    setTabOrder(txtPort, chkSERVER);
+    setTabOrder(chkSERVER, chkMasterLog);
+    setTabOrder(chkMasterLog, txtUnitID);
+    setTabOrder(txtUnitID, cmdOk);
+    setTabOrder(cmdOk, cmdCancel);
+}
+
+void frmConnectionSelect::fixSize()
+{
+    // The size that holds the tallest panel (the serial panel with the modem rows),
+    // so the window keeps one size whatever the mode.
+    setModemRows(true);
+    cmbMComNum->hide();
+    cmbMRate->hide();
+    constexpr int kMinimumWidth = 420;
+    const int width = std::max(kMinimumWidth, sizeHint().width());
+    const int height = std::max(framCOM->sizeHint().height(), framNET->sizeHint().height());
+    framCOM->setMinimumHeight(height);
+    framNET->setMinimumHeight(height);
+    setModemRows(false);
+    framNET->hide();
+    layout()->activate();
+    setFixedSize(
+        width, heightForWidth(width) > 0 ? std::max(heightForWidth(width), sizeHint().height()) : sizeHint().height());
+}
+
+void frmConnectionSelect::loadSettings()
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+
+    cmbMComNum->hide();
+    cmbMRate->hide();
+
+    cmbComNum->setCurrentIndex(0);
+    cmbMComNum->setCurrentIndex(0);
+    cmbRate->setCurrentIndex(kDefaultRateIndex);
+    cmbMRate->setCurrentIndex(kDefaultRateIndex);
+
+    const QString lastCon = settings.value(kSection, QStringLiteral("LastCon"));
+
+    selectStored(cmbComNum, storedIndex(settings.value(kSection, QStringLiteral("CComNum"))));
+    const QString bitRate = settings.value(kSection, QStringLiteral("CBitRate"));
+    selectStored(cmbRate, bitRate.isEmpty() ? std::optional<int>(kDefaultRateIndex) : storedIndex(bitRate));
+
+    const std::optional<int> modemPort = storedIndex(settings.value(kSection, QStringLiteral("MComNum")));
+    selectStored(cmbMComNum, modemPort ? std::optional<int>(*modemPort - 1) : std::nullopt);
+    selectStored(cmbMRate, storedIndex(settings.value(kSection, QStringLiteral("MBitRate"))));
+
+    chkSERVER->setChecked(leadingNumber(settings.value(kSection, QStringLiteral("server"))) != 0);
+    chkMasterLog->setChecked(leadingNumber(settings.value(kSection, QStringLiteral("login"))) != 0);
+    // Server mode always logs in to the master PC; a file saying otherwise was edited by hand.
+    if (chkSERVER->isChecked())
+        chkMasterLog->setChecked(true);
+    txtUnitID->setText(decimalText(leadingNumber(settings.value(kSection, QStringLiteral("unitID")))));
+    if (!chkSERVER->isChecked() && !chkMasterLog->isChecked())
+        txtUnitID->setEnabled(false);
+
+    const double mode = leadingNumber(lastCon);
+    const int modeIndex = mode == 0 ? kModeSerial : (mode == 1 ? kModeNet : kModeModem);
+    {
+        const QSignalBlocker blocker(cmbConSelect);
+        cmbConSelect->setCurrentIndex(modeIndex);
+    }
+    cmbConSelect_Click(modeIndex);
+
+    settings.value(kSection, QStringLiteral("RecMode")); // read, without visible effect
+    txtPhone->setText(settings.value(kSection, QStringLiteral("MPhone")));
+    txtPort->setText(settings.value(kSection, QStringLiteral("NetPort")));
+    if (txtPort->text().trimmed().isEmpty())
+        txtPort->setText(kDefaultPort);
+
+    txtIP->INIT(QStringLiteral("IPSave"));
+    txtOptionalMdn->INIT(QStringLiteral("OMDM"));
+}
+
+void frmConnectionSelect::setModemRows(bool visible)
+{
+    m_comForm->setRowVisible(txtPhone, visible);
+    m_comForm->setRowVisible(txtOptionalMdn, visible);
+}
+
+void frmConnectionSelect::moveFocus(QWidget *widget)
+{
+    if (isVisible())
+        widget->setFocus(Qt::OtherFocusReason);
+}
+
+void frmConnectionSelect::cmbConSelect_Click(int index)
+{
+    switch (index) {
+    case kModeSerial:
+        g_Mode = QStringLiteral("COM");
+        cmbMComNum->hide();
+        cmbMRate->hide();
+        cmbComNum->show();
+        cmbRate->show();
+        if (cmbComNum->currentIndex() < 0)
+            cmbComNum->setCurrentIndex(0);
+        if (cmbRate->currentIndex() < 0)
+            cmbRate->setCurrentIndex(kDefaultRateIndex);
+        lblComNum->setBuddy(cmbComNum);
+        lblRate->setBuddy(cmbRate);
+        setModemRows(false);
+        framNET->hide();
+        framCOM->show();
+        moveFocus(cmbComNum);
+        break;
+    case kModeNet:
+        g_Mode = QStringLiteral("NET");
+        framCOM->hide();
+        framNET->show();
+        moveFocus(txtIP);
+        break;
+    case kModeModem:
+        g_Mode = QStringLiteral("MDM");
+        cmbComNum->hide();
+        cmbRate->hide();
+        cmbMComNum->show();
+        cmbMRate->show();
+        if (cmbMComNum->currentIndex() < 0)
+            cmbMComNum->setCurrentIndex(0);
+        if (cmbMRate->currentIndex() < 0)
+            cmbMRate->setCurrentIndex(kDefaultRateIndex);
+        lblComNum->setBuddy(cmbMComNum);
+        lblRate->setBuddy(cmbMRate);
+        setModemRows(true);
+        framNET->hide();
+        framCOM->show();
+        moveFocus(cmbMComNum);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmConnectionSelect::chkSERVER_Click()
+{
+    if (chkSERVER->isChecked()) {
+        txtIP->setUcEnable(false);
+        chkMasterLog->setChecked(true);
+        chkMasterLog->setEnabled(false);
+        txtUnitID->setEnabled(true);
+    } else {
+        txtIP->setUcEnable(true);
+        chkMasterLog->setEnabled(true);
+        if (!chkMasterLog->isChecked())
+            txtUnitID->setEnabled(false);
+    }
+}
+
+void frmConnectionSelect::chkMasterLog_Click()
+{
+    txtUnitID->setEnabled(chkSERVER->isChecked() || chkMasterLog->isChecked());
+}
+
+void frmConnectionSelect::cmdOk_Click()
+{
+    if (g_Mode == QLatin1String("ERR") || g_Mode.isEmpty())
+        g_Mode = QStringLiteral("COM");
+    g_receiving_mode = 0;
+
+    if (g_Mode == QLatin1String("COM")) {
+        g_com = static_cast<qint16>(cmbComNum->currentIndex() + 1);
+        g_Rate = cmbRate->currentText();
+        g_Rate_index = QString::number(cmbRate->currentIndex());
+    } else if (g_Mode == QLatin1String("MDM")) {
+        g_com = static_cast<qint16>(cmbMComNum->currentIndex() + 1);
+        g_Rate = cmbMRate->currentText();
+        g_Phone = txtPhone->text().trimmed();
+        g_OPT_MDM = txtOptionalMdn->text();
+        g_Rate_index = QString::number(cmbMRate->currentIndex());
+    } else if (g_Mode == QLatin1String("NET")) {
+        if (!checkHostPort(txtIP->text(), txtPort->text()))
+            return;
+        g_port = txtPort->text().trimmed();
+        g_ip = txtIP->text().trimmed();
+    }
+
+    g_Pass = txtPass->text().trimmed();
+    g_Login = chkMasterLog->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    g_Server = chkSERVER->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    g_UnitID = txtUnitID->text();
+    accept();
+}
+
+bool frmConnectionSelect::checkHostPort(const QString &host, const QString &port)
+{
+    bool acceptable = true;
+    if (host.trimmed().isEmpty()) {
+        showInfo(QStringLiteral("Wrong host address, please enter a valid host address!!"));
+        acceptable = false;
+    }
+    if (!isNumericText(port) || leadingNumber(port) == 0) {
+        showInfo(QStringLiteral("Wrong port number, please enter a valid port number!!"));
+        acceptable = false;
+    }
+    return acceptable;
+}
+
+void frmConnectionSelect::showInfo(const QString &text)
+{
+    MessageRequest request;
+    request.text = text;
+    request.title = QStringLiteral("info");
+    request.icon = QMessageBox::Information;
+    request.buttons = QMessageBox::Ok;
+    m_messages->show(this, request);
+}
+
+void frmConnectionSelect::reject()
+{
+    g_Mode = QStringLiteral("ERR");
+    QDialog::reject();
+}
+
+bool frmConnectionSelect::eventFilter(QObject *watched, QEvent *event)
+{
+    // Every click in the password box clears it: the password is always typed in full.
+    if (watched == txtPass && event->type() == QEvent::MouseButtonPress)
+        txtPass->clear();
+    return QDialog::eventFilter(watched, event);
+}
+
+ConnectionChoice frmConnectionSelect::choice() const
+{
+    return ConnectionChoice {g_Mode, g_receiving_mode, g_com, g_Rate, g_Rate_index, g_port, g_ip, g_Phone, g_OPT_MDM,
+        g_Pass, g_Login, g_Server, g_UnitID};
+}
+
+void frmConnectionSelect::commitHistories()
+{
+    txtIP->WriteToReg();
+    txtOptionalMdn->WriteToReg();
+}
