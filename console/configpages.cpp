@@ -1,35 +1,594 @@
 #include "configpages.h"
 
-// Placeholder until the pages are built: no pages, no records.
+#include <coolflex.h>
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString kPrefixTable = QStringLiteral("ucPRF");
+const QString kNumberListTable = QStringLiteral("ucNumList");
+
+// The positions the change rules look at.
+constexpr int kCidBellcore = 0;
+constexpr int kPolarDoubleReverse = 2;
+constexpr int kPolarBreakLine = 3;
+constexpr int kSignalCustom = 3;
+
+// The grid layouts, in twips as the tables take them.
+constexpr int kRowNumberWidthTwips = 400;
+constexpr int kPrefixEditLength = 7;
+constexpr int kNumberEditLength = 16;
+constexpr int kHeadingSortMode = 1;
+
+// The Network Status group shows what the gateway reports, on light yellow.
+const QString kReadOnlyStyle
+    = QStringLiteral("QComboBox:disabled, QLineEdit:disabled { background-color: rgb(255, 255, 192); color: black; }");
+const QString kNoteStyle = QStringLiteral("color: rgb(0, 0, 255);");
+
+// A text box's input limit: most boxes hold a few digits, so they get a width
+// that fits their limit rather than the whole form column.
+constexpr int kWideBoxChars = 18;
+
+QStringList headingsOf(const RecordLayout &layout)
+{
+    QStringList headings;
+    for (const FieldLayout &field : layout.fields) {
+        if (field.kind == FieldKind::PackedCells)
+            headings += field.entries;
+        else
+            headings += field.label;
+    }
+    return headings;
+}
+
+QList<int> widthsOf(const RecordLayout &layout)
+{
+    // Row numbers, then the data columns: the prefix table's two columns are
+    // 1300 twips; the number list's GSM number 1500, its permissions 1300 each.
+    if (layout.table == kPrefixTable)
+        return {kRowNumberWidthTwips, 1300, 1300};
+    return {kRowNumberWidthTwips, 1500, 1300, 1300, 1300, 1300, 1300};
+}
+
+QWidget *scrolled(QWidget *content, const QString &objectName)
+{
+    auto *area = new QScrollArea;
+    area->setObjectName(objectName);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(content);
+    return area;
+}
+
+} // namespace
 
 ConfigPages::ConfigPages(QObject *parent)
     : QObject(parent)
 {
+    createControls();
+    m_pages[PagePRF] = buildPrefixPage();
+    m_pages[PageNumList] = buildNumberListPage();
+    m_pages[PageFXO] = buildFxoPage();
+    m_pages[PageFXS] = buildFxsPage();
+    m_pages[PageGSM] = buildGsmPage();
+    m_pages[PageSMS] = buildSmsPage();
+    m_pages[PageTONE] = buildTonePage();
+    connectChangeRules();
 }
 
-ConfigPages::~ConfigPages() = default;
-
-QWidget *ConfigPages::page(int) const
+ConfigPages::~ConfigPages()
 {
-    return nullptr;
+    // Pages the host took over go with the host; the others are still ours.
+    for (const QPointer<QWidget> &page : m_pages) {
+        if (page && !page->parentWidget())
+            delete page.data();
+    }
 }
 
-void ConfigPages::setupTables() { }
-void ConfigPages::clearTables() { }
-void ConfigPages::prepareForStartup() { }
-void ConfigPages::applyRecord(const QString &, const FieldCodecs::SplitResult &) { }
-
-ConfigPages::SaveRecords ConfigPages::buildSave(int) const
+QWidget *ConfigPages::page(int index) const
 {
-    return {};
+    if (index < 0 || index >= kPageCount)
+        return nullptr;
+    return m_pages[index].data();
+}
+
+int ConfigPages::pageOfRecord(const QString &code)
+{
+    const RecordLayout *layout = RecordLayouts::find(code);
+    return layout ? layout->page : -1;
 }
 
 CoolFlex *ConfigPages::prefixTable() const
 {
-    return nullptr;
+    return m_ucPRF;
 }
 
 CoolFlex *ConfigPages::numberList() const
 {
+    return m_ucNumList;
+}
+
+void ConfigPages::createControls()
+{
+    for (const RecordLayout &layout : RecordLayouts::all()) {
+        for (const FieldLayout &field : layout.fields) {
+            if (field.control.isEmpty())
+                continue;
+            if (field.entries.isEmpty()) {
+                auto *edit = new QLineEdit;
+                edit->setObjectName(field.control);
+                if (field.width > 0) {
+                    edit->setMaxLength(field.width);
+                    const int chars = std::min(std::max(field.width, 3), kWideBoxChars) + 2;
+                    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12);
+                } else {
+                    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7 + 12);
+                }
+                m_texts.insert(field.control, edit);
+                m_widths.insert(field.control, field.width);
+            } else {
+                auto *list = new QComboBox;
+                list->setObjectName(field.control);
+                list->addItems(field.entries);
+                list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+                list->setCurrentIndex(-1);
+                m_lists.insert(field.control, list);
+            }
+        }
+        for (const FieldSelector &selector : layout.selectors) {
+            auto *list = new QComboBox;
+            list->setObjectName(selector.control);
+            list->addItems(selector.entries);
+            list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            list->setCurrentIndex(-1);
+            m_lists.insert(selector.control, list);
+        }
+    }
+
+    m_ucPRF = new CoolFlex;
+    m_ucPRF->setObjectName(kPrefixTable);
+    m_ucNumList = new CoolFlex;
+    m_ucNumList->setObjectName(kNumberListTable);
+    setupTables();
+}
+
+void ConfigPages::connectChangeRules()
+{
+    QComboBox *cid = m_lists.value(QStringLiteral("cmbFXO_CID"));
+    connect(cid, &QComboBox::currentIndexChanged, this, [cid](int position) {
+        // The gateway's FXO port only speaks Bellcore caller ID.
+        if (position != kCidBellcore)
+            cid->setCurrentIndex(kCidBellcore);
+    });
+
+    QComboBox *polar = m_lists.value(QStringLiteral("cmbFXS_Polar"));
+    QLineEdit *polarTimer = m_texts.value(QStringLiteral("txtFXS_Polar"));
+    auto applyPolar = [polarTimer](int position) {
+        polarTimer->setEnabled(position == kPolarDoubleReverse || position == kPolarBreakLine);
+    };
+    connect(polar, &QComboBox::currentIndexChanged, this, applyPolar);
+    applyPolar(polar->currentIndex());
+
+    QComboBox *signal = m_lists.value(QStringLiteral("cmbFXS_Signal"));
+    const QList<QLineEdit *> cadence {
+        m_texts.value(RecordLayouts::element(QStringLiteral("txtFXS_Ring"), 0)),
+        m_texts.value(RecordLayouts::element(QStringLiteral("txtFXS_Pause"), 0)),
+        m_texts.value(RecordLayouts::element(QStringLiteral("txtFXS_Ring"), 1)),
+        m_texts.value(RecordLayouts::element(QStringLiteral("txtFXS_Pause"), 1)),
+    };
+    auto applySignal = [cadence](int position) {
+        for (QLineEdit *box : cadence)
+            box->setEnabled(position == kSignalCustom);
+    };
+    connect(signal, &QComboBox::currentIndexChanged, this, applySignal);
+    applySignal(signal->currentIndex());
+}
+
+void ConfigPages::prepareForStartup()
+{
+    m_lists.value(QStringLiteral("cmbFXS_Signal"))->setCurrentIndex(kSignalCustom);
+}
+
+void ConfigPages::setupTables()
+{
+    for (const QString &name : {kNumberListTable, kPrefixTable}) {
+        const RecordLayout *layout
+            = RecordLayouts::find(name == kPrefixTable ? QStringLiteral("PRF") : QStringLiteral("LST"));
+        CoolFlex *grid = table(name);
+        const QStringList headings = headingsOf(*layout);
+        const QList<int> widths = widthsOf(*layout);
+        grid->setCols(headings.size());
+        grid->setRows(layout->rows + 1);
+        grid->setEditEnable(true);
+        grid->setEditTextLenght(name == kPrefixTable ? kPrefixEditLength : kNumberEditLength);
+        grid->SortOnHeaderClick(false, kHeadingSortMode);
+        grid->setTextMatrix(0, 0, headings.value(0));
+        grid->setColWidth(0, widths.value(0));
+        for (int col = 1; col < headings.size(); ++col) {
+            grid->setTextMatrix(0, col, headings[col]);
+            grid->setColWidth(col, widths.value(col));
+            grid->ColType(col, CoolFlex::CellText, false);
+        }
+    }
+    for (int row = 1; row < m_ucNumList->Rows(); ++row)
+        m_ucNumList->setTextMatrix(row, 0, QString::number(row));
+    for (int row = 1; row < m_ucPRF->Rows(); ++row)
+        m_ucPRF->setTextMatrix(row, 0, QString::number(row));
+}
+
+void ConfigPages::clearTables()
+{
+    for (int row = 1; row <= 64; ++row) {
+        for (int col = 1; col <= 3; ++col)
+            m_ucNumList->setTextMatrix(row, col, QString());
+    }
+    for (int row = 1; row <= 32; ++row) {
+        for (int col = 1; col <= 2; ++col)
+            m_ucPRF->setTextMatrix(row, col, QString());
+    }
+}
+
+void ConfigPages::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
+{
+    if (const RecordLayout *layout = RecordLayouts::find(code))
+        RecordCodec::decode(*layout, fields, *this);
+}
+
+ConfigPages::SaveRecords ConfigPages::buildSave(int index) const
+{
+    SaveRecords save;
+    for (const RecordLayout &layout : RecordLayouts::all()) {
+        if (layout.page != index)
+            continue;
+        if (!layout.isTableRecord()) {
+            const RecordCodec::Encoded record = RecordCodec::encode(layout, *this);
+            if (!record.ok())
+                return {.refusal = record.refusal};
+            save.entries.append({record.command, layout.description});
+            continue;
+        }
+        for (int row = 1; row <= layout.rows; ++row) {
+            const RecordCodec::Encoded record = RecordCodec::encodeRow(layout, *this, row);
+            if (!record.ok())
+                return {.refusal = record.refusal};
+            save.entries.append({record.command, layout.description + QString::number(row)});
+        }
+    }
+    return save;
+}
+
+int ConfigPages::listPosition(const QString &control) const
+{
+    const QComboBox *list = m_lists.value(control);
+    return list ? list->currentIndex() : -1;
+}
+
+bool ConfigPages::setListPosition(const QString &control, int position)
+{
+    QComboBox *list = m_lists.value(control);
+    if (!list || position < 0 || position >= list->count())
+        return false;
+    list->setCurrentIndex(position);
+    return true;
+}
+
+QString ConfigPages::text(const QString &control) const
+{
+    const QLineEdit *edit = m_texts.value(control);
+    return edit ? edit->text() : QString();
+}
+
+void ConfigPages::setText(const QString &control, const QString &text)
+{
+    QLineEdit *edit = m_texts.value(control);
+    if (!edit)
+        return;
+    // The limit is for typing: a longer value from the gateway is shown whole
+    // (and written back whole) instead of being cut to the box's width.
+    const int width = m_widths.value(control);
+    if (width > 0)
+        edit->setMaxLength(std::max<int>(width, text.size()));
+    edit->setText(text);
+}
+
+QString ConfigPages::cell(const QString &table, int row, int col) const
+{
+    const CoolFlex *grid = this->table(table);
+    return grid ? grid->TextMatrix(row, col) : QString();
+}
+
+bool ConfigPages::setCell(const QString &table, int row, int col, const QString &text)
+{
+    CoolFlex *grid = this->table(table);
+    // The heading row and the row numbers are not data.
+    if (!grid || row < 1 || col < 1 || row >= grid->Rows() || col >= grid->Cols())
+        return false;
+    return grid->setTextMatrix(row, col, text);
+}
+
+CoolFlex *ConfigPages::table(const QString &name) const
+{
+    if (name == kPrefixTable)
+        return m_ucPRF;
+    if (name == kNumberListTable)
+        return m_ucNumList;
     return nullptr;
+}
+
+QLabel *ConfigPages::labelFor(const QString &control, const QString &text)
+{
+    auto *label = new QLabel(text);
+    QWidget *buddy = m_lists.value(control);
+    if (!buddy)
+        buddy = m_texts.value(control);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QWidget *ConfigPages::withUnit(QWidget *control, const QString &unit)
+{
+    if (unit.isEmpty())
+        return control;
+    auto *row = new QWidget;
+    auto *box = new QHBoxLayout(row);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(control);
+    box->addWidget(new QLabel(unit));
+    box->addStretch(1);
+    return row;
+}
+
+QGroupBox *ConfigPages::formGroup(const QString &title, const QStringList &controls)
+{
+    auto *group = new QGroupBox(title);
+    auto *form = new QFormLayout(group);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    for (const QString &control : controls) {
+        const RecordLayout *layout = RecordLayouts::findByControl(control);
+        const FieldLayout *field = layout ? layout->findControl(control) : nullptr;
+        QString label;
+        QString unit;
+        if (field) {
+            label = field->label;
+            unit = field->unit;
+        } else if (layout) {
+            for (const FieldSelector &selector : layout->selectors) {
+                if (selector.control == control)
+                    label = selector.label;
+            }
+        }
+        QWidget *widget = m_lists.value(control);
+        if (!widget)
+            widget = m_texts.value(control);
+        form->addRow(labelFor(control, label), withUnit(widget, unit));
+    }
+    return group;
+}
+
+QWidget *ConfigPages::buildPrefixPage()
+{
+    auto *content = new QWidget;
+    auto *box = new QHBoxLayout(content);
+    box->addWidget(m_ucPRF);
+    box->addStretch(1);
+    return scrolled(content, QStringLiteral("pagePRF"));
+}
+
+QWidget *ConfigPages::buildNumberListPage()
+{
+    auto *content = new QWidget;
+    auto *box = new QHBoxLayout(content);
+    box->addWidget(m_ucNumList);
+    box->addStretch(1);
+    return scrolled(content, QStringLiteral("pageNumList"));
+}
+
+QWidget *ConfigPages::buildFxoPage()
+{
+    auto *content = new QWidget;
+    auto *columns = new QHBoxLayout(content);
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    const RecordLayout *fxo = RecordLayouts::find(QStringLiteral("FXO"));
+    auto names = [fxo](const QString &group) {
+        QStringList controls;
+        for (const FieldLayout &field : fxo->fields) {
+            if (field.group == group)
+                controls += field.control;
+        }
+        return controls;
+    };
+    for (const char *group : {"Line and Access", "Follow Me", "Tones"})
+        left->addWidget(formGroup(QString::fromLatin1(group), names(QString::fromLatin1(group))));
+    for (const char *group : {"Dialling", "Number Format"})
+        right->addWidget(formGroup(QString::fromLatin1(group), names(QString::fromLatin1(group))));
+    left->addStretch(1);
+    right->addStretch(1);
+    columns->addLayout(left);
+    columns->addLayout(right);
+    columns->addStretch(1);
+    return scrolled(content, QStringLiteral("pageFXO"));
+}
+
+QWidget *ConfigPages::buildFxsPage()
+{
+    auto *content = new QWidget;
+    auto *columns = new QHBoxLayout(content);
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    left->addWidget(formGroup(QStringLiteral("Caller ID"),
+        {QStringLiteral("cmbFXS_CID"), QStringLiteral("cmbFXS_CID_on"), QStringLiteral("cmbFXS_Unlist")}));
+    left->addWidget(formGroup(QStringLiteral("Dialling and Polarity"),
+        {QStringLiteral("txtFXS_DLP"), QStringLiteral("cmbFXS_Polar"), QStringLiteral("txtFXS_Polar")}));
+
+    QGroupBox *ring = formGroup(QStringLiteral("Ring Signal"), {QStringLiteral("cmbFXS_Signal")});
+    auto *cadence = new QGridLayout;
+    const RecordLayout *fxs = RecordLayouts::find(QStringLiteral("FXS"));
+    for (int k = 0; k < 2; ++k) {
+        int col = 0;
+        for (const QString &name : {RecordLayouts::element(QStringLiteral("txtFXS_Ring"), k),
+                 RecordLayouts::element(QStringLiteral("txtFXS_Pause"), k)}) {
+            const FieldLayout *field = fxs->findControl(name);
+            cadence->addWidget(labelFor(name, field->label), k, col++, Qt::AlignRight);
+            cadence->addWidget(m_texts.value(name), k, col++);
+            cadence->addWidget(new QLabel(field->unit), k, col++);
+        }
+    }
+    cadence->setColumnMinimumWidth(3, 60);
+    cadence->setColumnStretch(6, 1);
+    qobject_cast<QFormLayout *>(ring->layout())->addRow(cadence);
+    right->addWidget(ring);
+    left->addStretch(1);
+    right->addStretch(1);
+    columns->addLayout(left);
+    columns->addLayout(right);
+    columns->addStretch(1);
+    return scrolled(content, QStringLiteral("pageFXS"));
+}
+
+QWidget *ConfigPages::buildGsmPage()
+{
+    auto *content = new QWidget;
+    auto *page = new QVBoxLayout(content);
+    auto *columns = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    left->addWidget(formGroup(QStringLiteral("Access"),
+        {QStringLiteral("cmbGSM_FxoAccess"), QStringLiteral("cmbGSM_FxoViaNum"), QStringLiteral("cmbGSM_CallVia"),
+            QStringLiteral("cmbGSM_RepFXO"), QStringLiteral("txtGSM_ATL")}));
+    left->addWidget(formGroup(QStringLiteral("Calls"),
+        {QStringLiteral("cmbGSM_PreNum"), QStringLiteral("cmbGSM_inCall"), QStringLiteral("cmbGSM_TonGsm")}));
+    left->addWidget(formGroup(QStringLiteral("Audio"), {QStringLiteral("cmbGSM_SPK"), QStringLiteral("cmbGSM_MIC")}));
+    left->addWidget(
+        formGroup(QStringLiteral("SIM Cards"), {QStringLiteral("txtGSM_PIN1"), QStringLiteral("txtGSM_PIN2")}));
+
+    QGroupBox *radio = formGroup(QStringLiteral("Voice Rate Type"),
+        {RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 0),
+            RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 1), QStringLiteral("cmbGSM_Band")});
+    auto *note = new QLabel(
+        QStringLiteral("** IF the 'voice rate' / 'Frequency Band' were changed then you  should restart Gateway !!!"));
+    note->setObjectName(QStringLiteral("lblGSM_Note"));
+    note->setStyleSheet(kNoteStyle);
+    note->setWordWrap(true);
+    qobject_cast<QFormLayout *>(radio->layout())->addRow(note);
+    right->addWidget(radio);
+
+    QGroupBox *status = formGroup(QStringLiteral("Network Status"),
+        {QStringLiteral("cmbGSM_CELL"), QStringLiteral("cmbGSM_NET"), QStringLiteral("txtGSM_RXL"),
+            QStringLiteral("txtGSM_PRD"), QStringLiteral("txtGSM_IDCELL"), QStringLiteral("txtGSM_MNL")});
+    status->setObjectName(QStringLiteral("framGSM_Network"));
+    auto *periods = new QGridLayout;
+    const struct
+    {
+        const char *name;
+        const char *label;
+        std::array<int, 4> order;
+    } rows[] {{"txtGSM_SLCT", "Net ID for period", {2, 3, 0, 1}}, {"txtGSM_TMR", "Time periods", {3, 0, 1, 2}}};
+    for (int r = 0; r < 2; ++r) {
+        const QString label = QString::fromLatin1(rows[r].label);
+        for (int c = 0; c < 4; ++c) {
+            const QString name = RecordLayouts::element(QString::fromLatin1(rows[r].name), rows[r].order[c]);
+            QLineEdit *box = m_texts.value(name);
+            if (c == 0)
+                periods->addWidget(labelFor(name, label), r, 0, Qt::AlignRight);
+            else
+                box->setAccessibleName(label);
+            periods->addWidget(box, r, c + 1);
+        }
+    }
+    periods->setColumnStretch(5, 1);
+    qobject_cast<QFormLayout *>(status->layout())->addRow(periods);
+    for (QWidget *control : status->findChildren<QWidget *>()) {
+        if (qobject_cast<QComboBox *>(control) || qobject_cast<QLineEdit *>(control)) {
+            control->setEnabled(false);
+            control->setStyleSheet(kReadOnlyStyle);
+        }
+    }
+    status->setEnabled(false);
+    status->setAutoFillBackground(true);
+    QPalette yellow = status->palette();
+    yellow.setColor(QPalette::Window, QColor(255, 255, 192));
+    status->setPalette(yellow);
+    right->addWidget(status);
+
+    left->addStretch(1);
+    right->addStretch(1);
+    columns->addLayout(left);
+    columns->addLayout(right);
+    columns->addStretch(1);
+    page->addLayout(columns);
+    return scrolled(content, QStringLiteral("pageGSM"));
+}
+
+QWidget *ConfigPages::buildSmsPage()
+{
+    auto *content = new QWidget;
+    auto *column = new QVBoxLayout(content);
+    column->addWidget(formGroup(QStringLiteral("SMS Control"),
+        {QStringLiteral("cmbSMS_CallBack"), QStringLiteral("cmbSMS_fxo"), QStringLiteral("cmbSMS_Setup"),
+            QStringLiteral("cmbSMS_Confrim"), QStringLiteral("cmbSMS_Control")}));
+    column->addWidget(
+        formGroup(QStringLiteral("Numbers"), {QStringLiteral("txtSMS_SpeNum"), QStringLiteral("txtSMS_Service")}));
+    column->addStretch(1);
+    auto *outer = new QWidget;
+    auto *row = new QHBoxLayout(outer);
+    row->addWidget(content);
+    row->addStretch(1);
+    return scrolled(outer, QStringLiteral("pageSMS"));
+}
+
+QWidget *ConfigPages::buildTonePage()
+{
+    const RecordLayout *gwp = RecordLayouts::find(QStringLiteral("GWP"));
+    auto *content = new QWidget;
+    auto *column = new QVBoxLayout(content);
+    column->addWidget(formGroup(QStringLiteral("Mode"), {QStringLiteral("cmbTONE_Work")}));
+
+    auto *tones = new QGroupBox(QStringLiteral("Tones"));
+    auto *toneGrid = new QGridLayout(tones);
+    for (int t = 0; t < 4; ++t) {
+        for (int k = 0; k < 2; ++k) {
+            const QString name = RecordLayouts::element(QStringLiteral("cmbTONE_Type"), 2 * t + k);
+            toneGrid->addWidget(labelFor(name, gwp->findControl(name)->label), t, 3 * k, Qt::AlignRight);
+            toneGrid->addWidget(m_lists.value(name), t, 3 * k + 1);
+        }
+    }
+    toneGrid->setColumnMinimumWidth(2, 24);
+    toneGrid->setColumnStretch(6, 1);
+    column->addWidget(tones);
+
+    auto *cadences = new QGroupBox(QStringLiteral("Cadences"));
+    auto *cadenceGrid = new QGridLayout(cadences);
+    for (int c = 0; c < 3; ++c) {
+        const QString first = RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c);
+        const FieldLayout *firstField = gwp->findControl(first);
+        cadenceGrid->addWidget(new QLabel(firstField->group), c, 0, Qt::AlignRight);
+        for (int p = 0; p < 4; ++p) {
+            const QString name = RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c + p);
+            cadenceGrid->addWidget(labelFor(name, gwp->findControl(name)->label), c, 1 + 2 * p, Qt::AlignRight);
+            cadenceGrid->addWidget(m_texts.value(name), c, 2 + 2 * p);
+        }
+        cadenceGrid->addWidget(new QLabel(firstField->unit), c, 9);
+    }
+    cadenceGrid->setColumnStretch(10, 1);
+    column->addWidget(cadences);
+    column->addStretch(1);
+    auto *outer = new QWidget;
+    auto *row = new QHBoxLayout(outer);
+    row->addWidget(content);
+    row->addStretch(1);
+    return scrolled(outer, QStringLiteral("pageTONE"));
 }

@@ -1,20 +1,29 @@
 #pragma once
 
 #include "queueentry.h"
+#include "recordcodec.h"
 
 #include <fieldcodecs.h>
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <array>
+
 class CoolFlex;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QWidget;
 
 // The seven configuration pages of the main window and their controls, built
 // from the record layouts. The controls are the configuration model: received
 // records are applied to them and a save reads them back into records.
-class ConfigPages : public QObject
+class ConfigPages : public QObject, private IRecordControls
 {
     Q_OBJECT
 
@@ -55,11 +64,48 @@ public:
     // permissions do not fit), entries is empty and refusal says why.
     struct SaveRecords
     {
-        QList<QueueEntry> entries;
-        QString refusal;
+        QList<QueueEntry> entries {};
+        QString refusal {};
     };
     SaveRecords buildSave(int index) const;
 
     CoolFlex *prefixTable() const;
     CoolFlex *numberList() const;
+
+    // The page a record's controls stand on, for hosts that show the page a
+    // received record changed; -1 for an unknown code.
+    static int pageOfRecord(const QString &code);
+
+private:
+    int listPosition(const QString &control) const override;
+    bool setListPosition(const QString &control, int position) override;
+    QString text(const QString &control) const override;
+    void setText(const QString &control, const QString &text) override;
+    QString cell(const QString &table, int row, int col) const override;
+    bool setCell(const QString &table, int row, int col, const QString &text) override;
+
+    void createControls();
+    void connectChangeRules();
+    CoolFlex *table(const QString &name) const;
+
+    // Page building: a labelled form of the named controls in a titled group, and
+    // rows of several controls under one label.
+    QLabel *labelFor(const QString &control, const QString &text);
+    QWidget *withUnit(QWidget *control, const QString &unit);
+    QGroupBox *formGroup(const QString &title, const QStringList &controls);
+    QWidget *buildPrefixPage();
+    QWidget *buildNumberListPage();
+    QWidget *buildFxoPage();
+    QWidget *buildFxsPage();
+    QWidget *buildGsmPage();
+    QWidget *buildSmsPage();
+    QWidget *buildTonePage();
+
+    QHash<QString, QComboBox *> m_lists;
+    QHash<QString, QLineEdit *> m_texts;
+    // Each text box's own input limit; 0 for none.
+    QHash<QString, int> m_widths;
+    CoolFlex *m_ucPRF = nullptr;
+    CoolFlex *m_ucNumList = nullptr;
+    std::array<QPointer<QWidget>, kPageCount> m_pages;
 };
