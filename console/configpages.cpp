@@ -30,6 +30,8 @@ constexpr int kRowNumberWidthTwips = 400;
 constexpr int kPrefixEditLength = 7;
 constexpr int kNumberEditLength = 16;
 constexpr int kHeadingSortMode = 1;
+// The grid's frame and vertical scroll bar beside its columns.
+constexpr int kTableChromePixels = 24;
 
 // The Network Status group shows what the gateway reports, on light yellow.
 const QString kReadOnlyStyle
@@ -213,6 +215,13 @@ void ConfigPages::setupTables()
         grid->setEditEnable(true);
         grid->setEditTextLenght(name == kPrefixTable ? kPrefixEditLength : kNumberEditLength);
         grid->SortOnHeaderClick(false, kHeadingSortMode);
+        // The grid shows every column without a horizontal scroll bar and runs
+        // the height of its page.
+        int pixels = 0;
+        for (int twips : widths)
+            pixels += grid->twipsToPixelsX(twips);
+        grid->setFixedWidth(pixels + kTableChromePixels);
+        grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
         grid->setTextMatrix(0, 0, headings.value(0));
         grid->setColWidth(0, widths.value(0));
         for (int col = 1; col < headings.size(); ++col) {
@@ -517,7 +526,6 @@ QWidget *ConfigPages::buildGsmPage()
             control->setStyleSheet(kReadOnlyStyle);
         }
     }
-    status->setEnabled(false);
     status->setAutoFillBackground(true);
     QPalette yellow = status->palette();
     yellow.setColor(QPalette::Window, QColor(255, 255, 192));
@@ -545,6 +553,7 @@ QWidget *ConfigPages::buildSmsPage()
     column->addStretch(1);
     auto *outer = new QWidget;
     auto *row = new QHBoxLayout(outer);
+    row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(content);
     row->addStretch(1);
     return scrolled(outer, QStringLiteral("pageSMS"));
@@ -588,6 +597,7 @@ QWidget *ConfigPages::buildTonePage()
     column->addStretch(1);
     auto *outer = new QWidget;
     auto *row = new QHBoxLayout(outer);
+    row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(content);
     row->addStretch(1);
     return scrolled(outer, QStringLiteral("pageTONE"));
