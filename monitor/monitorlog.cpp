@@ -12,13 +12,14 @@ constexpr QChar kFilterSeparator = QLatin1Char('|');
 // Points of the log's own font; 9.75 pt is what the view shows before any piece.
 constexpr double kLogFontPoints = 9.75;
 
-bool hasWildcards(const QString &text)
+// True when "*" is the only wildcard of text.
+bool hasOnlyStars(const QString &text)
 {
     for (const QChar c : text) {
-        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('['))
-            return true;
+        if (c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('['))
+            return false;
     }
-    return false;
+    return true;
 }
 
 } // namespace
@@ -80,8 +81,9 @@ void MonitorLog::setFilter(const QString &filter)
     const auto split = FieldCodecs::splitString(head, kFilterSeparator);
     for (int i = 0; i < kFilterPositions; ++i) {
         m_alternatives[i] = split ? split->at(i) : QString();
-        m_plain[i] = !hasWildcards(m_alternatives[i]);
         m_patterns[i] = QLatin1Char('*') + m_alternatives[i] + QLatin1Char('*');
+        m_starsOnly[i] = hasOnlyStars(m_alternatives[i]);
+        m_pieces[i] = m_alternatives[i].split(QLatin1Char('*'), Qt::SkipEmptyParts);
     }
 }
 
@@ -90,10 +92,18 @@ bool MonitorLog::matchesAlternative(const QString &line, int position) const
     const QString &alternative = m_alternatives[position];
     if (alternative.isEmpty())
         return false;
-    // "*text*" without wildcards inside is a plain, case-sensitive search.
-    if (m_plain[position])
-        return line.contains(alternative);
-    return FieldCodecs::wildcardMatch(line, m_patterns[position]);
+    if (!m_starsOnly[position])
+        return FieldCodecs::wildcardMatch(line, m_patterns[position]);
+    // "*a*b*" matches exactly when a occurs and b occurs after it: taking the
+    // leftmost occurrence of each piece leaves the most room for the rest.
+    qsizetype from = 0;
+    for (const QString &piece : m_pieces[position]) {
+        const qsizetype at = line.indexOf(piece, from);
+        if (at < 0)
+            return false;
+        from = at + piece.size();
+    }
+    return true;
 }
 
 bool MonitorLog::isShown(const QString &line) const
@@ -174,5 +184,6 @@ void MonitorLog::clear()
 
 QString MonitorLog::timeText(const QTime &now)
 {
-    return now.toString(QStringLiteral("HH:mm:ss"));
+    // Reading the clock costs a look at the time zone, so it is done only here.
+    return (now.isValid() ? now : QTime::currentTime()).toString(QStringLiteral("HH:mm:ss"));
 }

@@ -86,15 +86,17 @@ public:
     void setMaxLinesText(const QString &text);
     qint64 maxLines() const { return m_maxLines; }
 
-    // The piece for a command the link sent (or tried to send), or nothing.
-    std::optional<MonitorPiece> sentLine(const QString &strCmd, bool fRemote, const QTime &now = QTime::currentTime());
+    // The piece for a command the link sent (or tried to send), or nothing. An
+    // invalid now stands for the current time, read only when a prefix needs it.
+    std::optional<MonitorPiece> sentLine(const QString &strCmd, bool fRemote, const QTime &now = QTime());
     // Decides on a received line and counts it when shown.
-    Received receivedLine(const QString &line, const QTime &now = QTime::currentTime());
+    Received receivedLine(const QString &line, const QTime &now = QTime());
 
     // Clear Buffer: an empty log and a counter of 0.
     void clear();
     qint64 lineCount() const { return m_lineCount; }
 
+    // The time prefix's text; an invalid time stands for the current time.
     static QString timeText(const QTime &now);
 
 private:
@@ -109,9 +111,13 @@ private:
     QString m_filter;
     // The first seven positions of the split filter ("<end>" included when it
     // falls among them), and for each whether it can be found as plain text.
+    // and how each is matched: an alternative with "*" as its only wildcard is a
+    // run of plain pieces found one after the other (a fast path for the usual
+    // filters); others go through the full wildcard match.
     std::array<QString, kFilterPositions> m_alternatives;
     std::array<QString, kFilterPositions> m_patterns;
-    std::array<bool, kFilterPositions> m_plain {};
+    std::array<QStringList, kFilterPositions> m_pieces;
+    std::array<bool, kFilterPositions> m_starsOnly {};
 
     qint64 m_maxLines = kDefaultMaxLines;
     qint64 m_lineCount = 0;
