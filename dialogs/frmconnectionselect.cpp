@@ -256,6 +256,7 @@ void frmConnectionSelect::buildLayout()
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(panels);
+    layout->addSpacing(layout->spacing());
     layout->addLayout(modeForm);
     layout->addLayout(buttons);
 
@@ -284,14 +285,15 @@ void frmConnectionSelect::fixSize()
     cmbMRate->hide();
     constexpr int kMinimumWidth = 420;
     const int width = std::max(kMinimumWidth, sizeHint().width());
-    const int height = std::max(framCOM->sizeHint().height(), framNET->sizeHint().height());
-    framCOM->setMinimumHeight(height);
-    framNET->setMinimumHeight(height);
+    const int panelHeight = std::max(framCOM->sizeHint().height(), framNET->sizeHint().height());
+    framCOM->setMinimumHeight(panelHeight);
+    framNET->setMinimumHeight(panelHeight);
     setModemRows(false);
     framNET->hide();
     layout()->activate();
-    setFixedSize(
-        width, heightForWidth(width) > 0 ? std::max(heightForWidth(width), sizeHint().height()) : sizeHint().height());
+    // The panel texts wrap, so the height follows the width.
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : 0;
+    setFixedSize(width, std::max(height, sizeHint().height()));
 }
 
 void frmConnectionSelect::loadSettings()
