@@ -200,6 +200,9 @@ private slots:
                                       {"cmbMRate", "57600"}, {"txtPhone", " 0551234 "}}
                                << Values {{"g_Mode", "MDM"}, {"g_com", "3"}, {"g_Rate", "57600"}, {"g_Rate_index", "2"},
                                       {"g_Phone", "0551234"}};
+        QTest::newRow("letters read as 0: serial")
+            << Values {{"LastCon", "abc"}, {"CComNum", "x"}} << "framCOM" << Values {{"cmbComNum", "COM 1"}}
+            << Values {{"g_Mode", "COM"}, {"g_com", "1"}};
         QTest::newRow("unknown last connection is the modem")
             << Values {{"LastCon", "7"}} << "framCOM" << Values {{"cmbMComNum", "COM 1"}, {"cmbMRate", "19200"}}
             << Values {{"g_Mode", "MDM"}, {"g_com", "1"}, {"g_Rate_index", "0"}};
@@ -232,6 +235,24 @@ private slots:
         const Values actual = fieldsOf(dialog->choice());
         for (auto it = results.cbegin(); it != results.cend(); ++it)
             QCOMPARE(actual.value(it.key()), it.value());
+    }
+
+    // A damaged settings file or history leaves every control at its default, silently.
+    void damagedFiles()
+    {
+        for (const QString &name : {QStringLiteral("Setting.xml"), QStringLiteral("Data.xml")}) {
+            QFile file(folder() + QLatin1Char('/') + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("<IPConfig><LastCon>1</Last");
+        }
+        auto dialog = openDialog();
+        QCOMPARE(dialog->g_Mode, QStringLiteral("COM"));
+        QCOMPARE(child<QComboBox>(*dialog, "cmbRate")->currentText(), QStringLiteral("115200"));
+        QCOMPARE(child<QLineEdit>(*dialog, "txtPort")->text(), QStringLiteral("4001"));
+        QVERIFY(hostBox(*dialog)->text().isEmpty());
+        QTest::mouseClick(child<QPushButton>(*dialog, "cmdOk"), Qt::LeftButton);
+        QCOMPARE(dialog->g_Mode, QStringLiteral("COM"));
+        QVERIFY(m_boxes.shown.isEmpty());
     }
 
     // Switching the mode list swaps the panels and the modem rows and moves the focus.
