@@ -106,7 +106,7 @@ void WriteQueue::askAboutCurrent()
     // decides nor runs the bar to its end (which would stop the operation for good)
     // while the operator reads.
     m_state = State::Asking;
-    m_progress.setProgressSpeed(m_progress.progressMode(), static_cast<qint32>(kHeldStep.count()));
+    setWriteStep(static_cast<qint32>(kHeldStep.count()));
 
     const quint64 generation = m_generation;
     const QPointer<WriteQueue> self(this);
@@ -144,8 +144,16 @@ void WriteQueue::sendCurrent()
 void WriteQueue::restartStep()
 {
     // A running timer restarts its count: the entry gets its full time-out.
-    m_progress.setProgressSpeed(m_progress.progressMode(), m_timeOutMs);
+    setWriteStep(m_timeOutMs);
     m_progress.RestoreSpeed(static_cast<qint16>(kWriteMode));
+}
+
+void WriteQueue::setWriteStep(qint32 milliseconds)
+{
+    // Only the write timer, and only while the strip runs this queue's operation: an
+    // operation started meanwhile (a reconnect's "connecting") keeps its own pace.
+    if (m_progress.progressMode() == kWriteMode)
+        m_progress.setProgressSpeed(kWriteMode, milliseconds);
 }
 
 void WriteQueue::finish()
@@ -190,11 +198,10 @@ void WriteQueue::giveUp()
 void WriteQueue::objSpool_WriteResult(bool isOK)
 {
     g_WriteOK = isOK;
-    // Only an entry awaiting its answer hurries the next step: with no write the
-    // strip's code may name the connect timer, and while the operator is asked the
-    // timer is held.
+    // Only an entry awaiting its answer hurries the next step; while the operator is
+    // asked the timer is held.
     if (m_state == State::Awaiting)
-        m_progress.setProgressSpeed(m_progress.progressMode(), static_cast<qint32>(kAnsweredStep.count()));
+        setWriteStep(static_cast<qint32>(kAnsweredStep.count()));
 }
 
 void WriteQueue::sendRefresh(const QString &g_Pass)

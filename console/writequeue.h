@@ -89,6 +89,7 @@ private:
     void askAboutCurrent();
     void sendCurrent();
     void restartStep();
+    void setWriteStep(qint32 milliseconds);
     void finish();
     void giveUp();
 

@@ -375,7 +375,7 @@ void tst_WriteQueue::emptyQueueStartsNothing()
     QCOMPARE(rig.link.sent.size(), 1);
 }
 
-// An "OK" with no write waiting (the answer to Refresh, say) is recorded but
+// An "OK" with no write running (the answer to Refresh, say) is recorded but
 // hurries no timer: while connecting, the connect clock keeps its pace.
 void tst_WriteQueue::answerWithoutWriteLeavesOtherTimers()
 {
@@ -388,6 +388,12 @@ void tst_WriteQueue::answerWithoutWriteLeavesOtherTimers()
     rig.queue.onProgressTime(3, 1);
     QVERIFY(rig.link.analysed.isEmpty());
     QVERIFY(rig.boxes.shown.isEmpty());
+
+    // Nor does an answer to a write whose operation was replaced by a reconnect.
+    QVERIFY(rig.queue.start(rig.entries(2), QStringLiteral("write"), 60000));
+    rig.progress.StartProgress(QStringLiteral("connecting"));
+    rig.queue.objSpool_WriteResult(true);
+    QCOMPARE(rig.progress.stepInterval(ucProgress::kConnectTimer), rig.progress.connectStep());
 }
 
 void tst_WriteQueue::directCommands_data()
