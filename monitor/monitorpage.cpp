@@ -79,7 +79,6 @@ MonitorPage::MonitorPage(CSpooling *link, MessageBoxService &messages, const QSt
     , m_chooseFont(defaultFont)
     , m_flushTimer(new QTimer(this))
 {
-    setObjectName(QStringLiteral("framMenu_5"));
     m_relay = new MonitorRelay(link, messages, relayIntervals, this);
     m_relay->setMessageParent(this);
 
@@ -101,7 +100,18 @@ MonitorPage::MonitorPage(CSpooling *link, MessageBoxService &messages, const QSt
     showRelayState();
 }
 
-MonitorPage::~MonitorPage() = default;
+MonitorPage::~MonitorPage()
+{
+    // A link that outlives the page must not call a monitor or relay that is gone.
+    if (m_link) {
+        CSpooling::Services services = m_link->services();
+        if (services.monitor == this)
+            services.monitor = nullptr;
+        if (services.relay == m_relay)
+            services.relay = nullptr;
+        m_link->setServices(services);
+    }
+}
 
 void MonitorPage::buildPage()
 {
@@ -149,6 +159,10 @@ void MonitorPage::buildPage()
     txtBuf->setObjectName(QStringLiteral("txtBuf"));
     txtBuf->setReadOnly(true);
     txtBuf->setUndoRedoEnabled(false);
+    // Sent commands are not counted by "Max lines", so a console watching another
+    // one's traffic (all of it echoed as remote commands) would otherwise grow its
+    // log without end; beyond this many lines the oldest go.
+    txtBuf->setMaximumBlockCount(kMaxLogLines);
     txtBuf->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtBuf->setAccessibleName(QStringLiteral("Traffic log"));
     txtBuf->document()->setDefaultFont(MonitorLog::logFont());

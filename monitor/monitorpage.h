@@ -58,6 +58,8 @@ public:
     static constexpr char kFilterHistory[] = "DBGFilter";
     static constexpr char kClientHistory[] = "DBGClient";
     static const QColor kLogBackground;
+    // The most lines the log holds whatever is counted; "Max lines" allows 9999.
+    static constexpr int kMaxLogLines = 50000;
 
     // link may be null (nothing is sent then, commands are only echoed);
     // settingsFolder holds Setting.xml and Data.xml, empty for the console's own.
