@@ -287,6 +287,11 @@ void TestMonitorPage::limitAcrossBatchedDrawing()
     QCOMPARE(count->text(), u"1"_s);
     m_link->AnalyzeCmd(u"L8"_s, true);
     QCOMPARE(logLines(), QStringList {u"L8"_s});
+
+    // Emptying keeps the log cheap: no undo history, and its hard bound.
+    const QTextDocument *document = m_page->logView()->document();
+    QVERIFY(!document->isUndoRedoEnabled());
+    QCOMPARE(document->maximumBlockCount(), MonitorPage::kMaxLogLines);
 }
 
 void TestMonitorPage::searchTwiceAndWrap()
