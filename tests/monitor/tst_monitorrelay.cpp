@@ -138,6 +138,7 @@ private slots:
     void onePeerAtATime();
     void stopAndStartAgain();
     void connectStopsTheServer();
+    void startEndsTheClient();
     void twoConsoles();
 
 private:
@@ -432,6 +433,28 @@ void TestMonitorRelay::connectStopsTheServer()
     console.setClient(u"127.0.0.1"_s, QString::number(closed));
     console.clientButton()->click();
     QTRY_COMPARE(console.clientButton()->text(), u"Connect"_s);
+    QVERIFY(m_boxes->shown.isEmpty());
+}
+
+void TestMonitorRelay::startEndsTheClient()
+{
+    Console other(*m_boxes, m_dir->path());
+    other.setListenPort(QString::number(freePort()));
+    other.serverButton()->click();
+
+    Console console(*m_boxes, m_dir->path());
+    console.setClient(u"127.0.0.1"_s, QString::number(other.relay()->listenPort()));
+    console.clientButton()->click();
+    QTRY_VERIFY(other.relay()->isConnected());
+
+    console.setListenPort(QString::number(freePort()));
+    console.serverButton()->click();
+    QCOMPARE(console.clientButton()->text(), u"Connect"_s);
+    QCOMPARE(console.relay()->clientState(), u"start"_s);
+    QVERIFY(!console.relay()->isCheckPending());
+    QCOMPARE(console.serverButton()->text(), u"Stop"_s);
+    QVERIFY(console.relay()->isListening());
+    QTRY_VERIFY(other.relay()->isListening());
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
