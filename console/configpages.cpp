@@ -443,7 +443,7 @@ QWidget *ConfigPages::buildFxsPage()
     left->addWidget(formGroup(QStringLiteral("Dialling and Polarity"),
         {QStringLiteral("txtFXS_DLP"), QStringLiteral("cmbFXS_Polar"), QStringLiteral("txtFXS_Polar")}));
 
-    QGroupBox *ring = formGroup(QStringLiteral("Ring Signal"), {QStringLiteral("cmbFXS_Signal")});
+    QGroupBox *ring = formGroup(QStringLiteral("Ring Cadence"), {QStringLiteral("cmbFXS_Signal")});
     auto *cadence = new QGridLayout;
     const RecordLayout *fxs = RecordLayouts::find(QStringLiteral("FXS"));
     for (int k = 0; k < 2; ++k) {

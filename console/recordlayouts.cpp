@@ -112,7 +112,7 @@ RecordLayout fxsLayout()
 {
     const char *cid = "Caller ID";
     const char *line = "Dialling and Polarity";
-    const char *ring = "Ring Signal";
+    const char *ring = "Ring Cadence";
     const char *unit = "* 20 ms";
     using RecordLayouts::element;
     return {.code = "FXS",
