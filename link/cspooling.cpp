@@ -100,6 +100,9 @@ CSpooling::CSpooling(const Services &services, QObject *parent)
 
     m_dsrTimer.setInterval(kDsrPollInterval);
     connect(&m_dsrTimer, &QTimer::timeout, this, &CSpooling::pollDsr);
+    m_readMoreTimer.setSingleShot(true);
+    m_readMoreTimer.setInterval(0);
+    connect(&m_readMoreTimer, &QTimer::timeout, this, &CSpooling::readMore);
 }
 
 CSpooling::~CSpooling()
@@ -359,18 +362,35 @@ void CSpooling::onSocketConnected()
 
 void CSpooling::onSocketReadyRead()
 {
-    receiveChunk(m_socket->readAll());
-    // Returning lets the event loop run what is waiting; Qt delivers the next
-    // readyRead after that. Spinning a nested event loop here instead would
+    receiveChunk(m_socket->read(kReadSlice));
+    // Returning lets the event loop run what is waiting; what is left unread is
+    // taken in the next turn. Spinning a nested event loop here instead would
     // re-enter this handler and recurse under a flood of data.
+    readMoreLater();
+}
+
+void CSpooling::readMoreLater()
+{
+    const bool socketHasMore = m_socket && m_socket->bytesAvailable() > 0;
+    const bool serialHasMore = m_serial->isOpen() && m_serial->bytesAvailable() > 0;
+    if (socketHasMore || serialHasMore)
+        m_readMoreTimer.start();
+}
+
+void CSpooling::readMore()
+{
+    if (m_socket && m_socket->bytesAvailable() > 0)
+        onSocketReadyRead();
+    else if (m_serial->isOpen() && m_serial->bytesAvailable() > 0)
+        onSerialReadyRead();
 }
 
 void CSpooling::onSocketDisconnected()
 {
     QTcpSocket *const socket = m_socket;
     // Data that arrived together with the close still holds lines of the gateway.
-    if (socket->bytesAvailable() > 0)
-        onSocketReadyRead();
+    while (m_socket == socket && socket->bytesAvailable() > 0)
+        receiveChunk(socket->read(kReadSlice));
     if (m_socket != socket)
         return; // a handler of those lines closed or reopened the link already
 
@@ -454,8 +474,9 @@ void CSpooling::closeCom()
 
 void CSpooling::onSerialReadyRead()
 {
-    receiveChunk(m_serial->readAll());
+    receiveChunk(m_serial->read(kReadSlice));
     // As for the socket: return to the event loop instead of spinning a nested one.
+    readMoreLater();
 }
 
 void CSpooling::pollDsr()

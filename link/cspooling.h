@@ -66,6 +66,9 @@ public:
     // The most a transport holds unread; beyond it the peer waits (TCP) or the
     // driver buffers (serial) until the link has read.
     static constexpr qint64 kTransportReadBuffer = 1024 * 1024;
+    // The most the link analyses in one turn of the event loop; the rest waits
+    // for the next turn, so a flood of lines never keeps the window from answering.
+    static constexpr qint64 kReadSlice = 64 * 1024;
     // The text of a line after its three-character code that the analysis looks at.
     static constexpr qsizetype kMaxRestLength = 255;
     static constexpr std::chrono::milliseconds kDsrPollInterval {150};
@@ -164,6 +167,8 @@ private:
     void onSerialReadyRead();
     void pollDsr();
 
+    void readMoreLater();
+    void readMore();
     void receiveChunk(const QByteArray &chunk);
     void appendToLine(QByteArrayView piece);
 
@@ -183,5 +188,6 @@ private:
     QString m_devicePath;
     QString m_serialSettingsError;
     QTimer m_dsrTimer;
+    QTimer m_readMoreTimer;
     bool m_dsr = false;
 };
