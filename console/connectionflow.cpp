@@ -1,0 +1,360 @@
+#include "connectionflow.h"
+
+#include "writequeue.h"
+
+#include <cspooling.h>
+#include <fieldcodecs.h>
+#include <messageboxservice.h>
+#include <serialportmap.h>
+#include <settingsfile.h>
+#include <settingslocation.h>
+#include <ucprogress.h>
+#include <uctoolbar.h>
+
+#include <QDialog>
+
+namespace {
+
+const QString kProductTitle = QStringLiteral("Varlisk");
+
+const QString kCaptionConnect = QStringLiteral("Connect");
+const QString kCaptionDisconnect = QStringLiteral("Disconnect");
+
+const QString kOperationConnecting = QStringLiteral("connecting");
+const QString kOperationConnected = QStringLiteral("connected");
+const QString kOperationDisconnect = QStringLiteral("disconnect");
+const QString kOperationLogon = QStringLiteral("start");
+
+const QString kTimeOutText = QStringLiteral("Error: Time out, unable to connect to the gateway!!");
+const QString kConnectErrorText = QStringLiteral("Error: can't connect to the gateway ,please check your connection");
+
+// The strip's g_FILE_LOAD while the log-on ("start") runs.
+constexpr qint16 kFileLoadLogon = 6;
+
+bool isFlagSet(const QString &flag)
+{
+    return FieldCodecs::numericValue(flag) == 1;
+}
+
+} // namespace
+
+ConnectionFlow::ConnectionFlow(CSpooling &link, ucProgress &progress, ucToolBar &toolbar, WriteQueue &queue,
+    MessageBoxService &messages, const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_progress(progress)
+    , m_toolbar(toolbar)
+    , m_queue(queue)
+    , m_messages(messages)
+    , m_settingsFolder(options.settingsFolder.isEmpty() ? SettingsLocation::defaultFolder() : options.settingsFolder)
+    , m_chooseConnection(options.chooseConnection)
+    , m_clearTables(options.clearTables)
+    , m_messageParent(options.messageParent)
+{
+    if (!m_chooseConnection)
+        m_chooseConnection = connectionDialog(options.messageParent, m_settingsFolder, &messages);
+
+    connect(&m_link, &CSpooling::onSplAction, this, &ConnectionFlow::objSpool_onSplAction);
+    connect(&m_progress, &ucProgress::progressTime, this, &ConnectionFlow::ucProgress_progressTime);
+    connect(&m_progress, &ucProgress::progressTimeEnd, this, &ConnectionFlow::ucProgress_progressTimeEnd);
+}
+
+ConnectionFlow::DialogRunner ConnectionFlow::connectionDialog(
+    QWidget *parent, const QString &settingsFolder, MessageBoxService *messages)
+{
+    const QPointer<QWidget> owner(parent);
+    return [owner, settingsFolder, messages] {
+        // On the heap: the owner may go while the dialog waits, taking its child along.
+        const QPointer<frmConnectionSelect> dialog = new frmConnectionSelect(owner, settingsFolder, messages);
+        const bool accepted = dialog->exec() == QDialog::Accepted;
+        ConnectionChoice choice;
+        choice.g_Mode = kModeCancelled;
+        if (!dialog)
+            return choice;
+        choice = dialog->choice();
+        if (accepted)
+            dialog->commitHistories();
+        else
+            choice.g_Mode = kModeCancelled;
+        delete dialog;
+        return choice;
+    };
+}
+
+QString ConnectionFlow::settingFile() const
+{
+    return SettingsLocation::settingFile(m_settingsFolder);
+}
+
+void ConnectionFlow::ConnectChange(const QString &sKey, bool fShowDialog)
+{
+    if (sKey == kConnectKey)
+        fLinkActive = false;
+    else if (sKey == kDisconnectKey)
+        fLinkActive = true;
+
+    if (fLinkActive) {
+        disconnectLink();
+        return;
+    }
+
+    if (fShowDialog) {
+        if (m_choosing)
+            return;
+        m_choosing = true;
+        const QPointer<ConnectionFlow> self(this);
+        const ConnectionChoice choice = m_chooseConnection();
+        if (!self)
+            return;
+        m_choosing = false;
+        if (!takeOverChoice(choice))
+            return;
+    }
+
+    // A server shows its listening state itself once the link listens.
+    if (!isServerMode()) {
+        m_progress.StartProgress(kOperationConnecting);
+        m_toolbar.setButtonCaption(kConnectKey, kCaptionDisconnect);
+    }
+    fLinkActive = true;
+    m_link.FillBuffer();
+}
+
+bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
+{
+    SettingsFile settings(settingFile());
+    QString failure;
+    const auto store = [&](const QString &key, const QString &value) {
+        if (failure.isEmpty() && !settings.setValue(kSection, key, value))
+            failure = settings.errorText().isEmpty() ? settings.path() : settings.errorText();
+    };
+
+    store(QStringLiteral("RecMode"), QString::number(choice.g_receiving_mode));
+    g_Pass = choice.g_Pass;
+    connMode = choice.g_Mode;
+    g_Login = QStringLiteral("0");
+    g_Server = QStringLiteral("0");
+
+    const auto prepareSerial = [&] {
+        // Read at every connection, so a port mapped meanwhile counts.
+        m_link.setSerialPortMap(SerialPortMap::load(settingFile()));
+        m_link.InitCOM(choice.g_Rate + kSerialFraming, choice.g_com, kSerialInBuffer, kSerialOutBuffer);
+    };
+
+    if (connMode == kModeSerial) {
+        store(QStringLiteral("LastCon"), QStringLiteral("0"));
+        store(QStringLiteral("CBitRate"), choice.g_Rate_index);
+        store(QStringLiteral("CComNum"), QString::number(choice.g_com - 1));
+        if (failure.isEmpty())
+            prepareSerial();
+    } else if (connMode == kModeModem) {
+        g_OPT_MDM = choice.g_OPT_MDM;
+        store(QStringLiteral("LastCon"), QStringLiteral("2"));
+        store(QStringLiteral("MBitRate"), choice.g_Rate_index);
+        store(QStringLiteral("MComNum"), QString::number(choice.g_com));
+        store(QStringLiteral("MPhone"), choice.g_Phone);
+        if (failure.isEmpty())
+            prepareSerial();
+    } else if (connMode == kModeNet) {
+        g_Login = choice.g_Login;
+        g_Server = choice.g_Server;
+        g_UnitID = choice.g_UnitID;
+        // A server never logs on by itself: the gateway that connects in may be
+        // another console's, and the operator decides (Refresh).
+        if (isServerMode())
+            g_Login = QStringLiteral("1");
+        store(QStringLiteral("LastCon"), QStringLiteral("1"));
+        store(QStringLiteral("NetPort"), choice.g_port);
+        store(QStringLiteral("server"), g_Server);
+        store(QStringLiteral("login"), g_Login);
+        store(QStringLiteral("unitID"), g_UnitID);
+        if (failure.isEmpty())
+            m_link.InitNET(choice.g_ip, choice.g_port);
+    } else {
+        // Cancelled ("ERR"), or a mode no link knows: nothing is opened.
+        return false;
+    }
+
+    if (failure.isEmpty())
+        return true;
+    // Nothing is opened with choices that could not be kept.
+    const QPointer<ConnectionFlow> self(this);
+    reportSettingsFailure(failure);
+    if (self)
+        disconnectLink();
+    return false;
+}
+
+void ConnectionFlow::disconnectLink()
+{
+    m_progress.g_FILE_LOAD = 0;
+    m_progress.EndProgress(ucProgress::kWriteTimer);
+    m_progress.StartProgress(kOperationDisconnect);
+    fLinkActive = false;
+    m_toolbar.setButtonCaption(kConnectKey, kCaptionConnect);
+    m_link.Disconnect();
+}
+
+void ConnectionFlow::RecievingChange()
+{
+    if (!fLinkActive)
+        return;
+    m_queue.start({QueueEntry {QStringLiteral("CPW") + g_Pass, QStringLiteral("Login")}}, kOperationLogon,
+        static_cast<qint32>(WriteQueue::kLogonTimeOut.count()));
+}
+
+void ConnectionFlow::ucProgress_progressTime(qint16 tCode, qint16 pIndex)
+{
+    if (tCode == ucProgress::kConnectTimer) {
+        // In modem and "Login to Master PC" modes the steps leave the link alone;
+        // the time-out shows it connected.
+        if (!m_link.isConnected() || isFlagSet(g_Login) || connMode == kModeModem
+            || m_progress.g_FILE_LOAD == kFileLoadLogon)
+            return;
+        m_progress.EndProgress(ucProgress::kConnectTimer);
+        if (m_clearTables)
+            m_clearTables();
+        m_progress.StartProgress(kOperationConnected);
+        RecievingChange();
+    } else if (tCode == WriteQueue::kWriteMode) {
+        m_queue.onProgressTime(tCode, pIndex);
+    }
+}
+
+void ConnectionFlow::ucProgress_progressTimeEnd(qint32 tCode)
+{
+    if (tCode != ucProgress::kConnectTimer)
+        return;
+
+    if (m_link.isConnected()) {
+        m_progress.StartProgress(kOperationConnected);
+        m_toolbar.setButtonCaption(kConnectKey, kCaptionDisconnect);
+        m_toolbar.setButtonEnable(kConnectKey, true);
+        if (connMode != kModeModem && FieldCodecs::numericValue(g_Login) == 0)
+            RecievingChange();
+        return;
+    }
+
+    if (m_askingRetry)
+        return;
+    const QPointer<ConnectionFlow> self(this);
+    const Answer answer = askRetry(kTimeOutText);
+    if (!self)
+        return;
+    if (answer == Answer::Retry) {
+        retryConnecting();
+        return;
+    }
+    // "disconnect" rather than a toggle: whatever happened while the box was open,
+    // Cancel ends disconnected and never opens the dialog.
+    ConnectChange(kDisconnectKey, true);
+    m_progress.setPanelText(QStringLiteral("Connection failed"));
+}
+
+void ConnectionFlow::objSpool_onSplAction(qint32 splCode)
+{
+    switch (splCode) {
+    case CSpooling::splPeerClosed:
+        if (!fLinkActive)
+            break;
+        ConnectChange(kDisconnectKey, true);
+        // After the disconnect, so that the reason stays in the panel.
+        m_progress.setPanelText(QStringLiteral("NET Disconnected"));
+        break;
+    case CSpooling::splNetError:
+    case CSpooling::splComError: {
+        m_link.Disconnect();
+        // The question already open decides what comes next.
+        if (m_askingRetry)
+            return;
+        ConnectChange(kDisconnectKey, true);
+        m_progress.setPanelText(QStringLiteral("Connection error"));
+        const QPointer<ConnectionFlow> self(this);
+        const Answer answer = askRetry(kConnectErrorText);
+        if (!self)
+            return;
+        if (answer == Answer::Retry) {
+            retryConnecting();
+            return;
+        }
+        m_progress.StartProgress(kOperationDisconnect);
+        m_progress.setPanelText(QStringLiteral("Connection failed"));
+        break;
+    }
+    case CSpooling::splLineChange:
+        if (fLinkActive)
+            ConnectChange(kDisconnectKey, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void ConnectionFlow::retryConnecting()
+{
+    m_link.Disconnect();
+    const QPointer<ConnectionFlow> self(this);
+    ConnectChange(kConnectKey, false);
+    // Opening may have failed at once and been answered already.
+    if (self && fLinkActive)
+        m_progress.setPanelText(QStringLiteral("Retrying Connecting..."));
+}
+
+ConnectionFlow::Answer ConnectionFlow::askRetry(const QString &text)
+{
+    MessageRequest request;
+    request.text = text;
+    request.title = QStringLiteral("Error");
+    request.icon = QMessageBox::Critical;
+    request.buttons = QMessageBox::Retry | QMessageBox::Cancel;
+    m_askingRetry = true;
+    const QPointer<ConnectionFlow> self(this);
+    const QMessageBox::StandardButton button = m_messages.show(m_messageParent, request);
+    if (self)
+        m_askingRetry = false;
+    return button == QMessageBox::Retry ? Answer::Retry : Answer::Cancel;
+}
+
+void ConnectionFlow::reportSettingsFailure(const QString &errorText)
+{
+    MessageRequest request;
+    request.text
+        = QStringLiteral("Error: can't save the connection settings, the connection was not opened.\r\n") + errorText;
+    request.title = QStringLiteral("Error");
+    request.icon = QMessageBox::Critical;
+    m_messages.show(m_messageParent, request);
+}
+
+bool ConnectionFlow::isServerMode() const
+{
+    return isFlagSet(g_Server);
+}
+
+void ConnectionFlow::showOpenError(const QString &description)
+{
+    MessageRequest request;
+    request.text = description;
+    request.title = kProductTitle;
+    request.icon = QMessageBox::NoIcon;
+    m_messages.show(m_messageParent, request);
+}
+
+void ConnectionFlow::setPanelText(const QString &sText)
+{
+    m_progress.setPanelText(sText);
+}
+
+void ConnectionFlow::StartServer()
+{
+    m_progress.StartServer();
+}
+
+void ConnectionFlow::StartProgress(const QString &sKey)
+{
+    m_progress.StartProgress(sKey);
+}
+
+void ConnectionFlow::setButtonCaption(const QString &key, const QString &sCaption)
+{
+    m_toolbar.setButtonCaption(key, sCaption);
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <frmconnectionselect.h>
+#include <ilinkowner.h>
+#include <ilinkprogress.h>
+#include <ilinktoolbar.h>
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class CSpooling;
+class MessageBoxService;
+class QWidget;
+class WriteQueue;
+class ucProgress;
+class ucToolBar;
+
+// The console's way from the "Connect" button to a logged-on gateway and back:
+// asks for the connection in the connection dialog, stores the choices, opens
+// the link, watches it come up on the steps of the "connecting" operation, logs
+// on through the write queue, and offers Retry or Cancel on every failure. The
+// main window owns one and hands it the toolbar's "connect" clicks; the flow
+// listens to the link and to the progress strip itself.
+class ConnectionFlow : public QObject, public ILinkOwner, public ILinkProgress, public ILinkToolbar
+{
+    Q_OBJECT
+
+public:
+    // Shows the connection dialog modally and gives its results once it is
+    // closed; g_Mode "ERR" when the operator cancelled. An accepted dialog has
+    // already committed its input histories.
+    using DialogRunner = std::function<ConnectionChoice()>;
+
+    struct Options
+    {
+        // Folder of Setting.xml; empty means the console's settings folder.
+        QString settingsFolder;
+        // Empty means the real frmConnectionSelect over messageParent.
+        DialogRunner chooseConnection;
+        // Empties the number list and the prefix table before the log-on fills them again.
+        std::function<void()> clearTables;
+        // Parent of the message boxes and of the dialog.
+        QWidget *messageParent = nullptr;
+    };
+
+    static inline const QString kSection = QStringLiteral("IPConfig");
+    static inline const QString kModeSerial = QStringLiteral("COM");
+    static inline const QString kModeNet = QStringLiteral("NET");
+    static inline const QString kModeModem = QStringLiteral("MDM");
+    static inline const QString kModeCancelled = QStringLiteral("ERR");
+    static inline const QString kConnectKey = QStringLiteral("connect");
+    static inline const QString kDisconnectKey = QStringLiteral("disconnect");
+    // The serial settings after the chosen rate.
+    static inline const QString kSerialFraming = QStringLiteral(",n,8,1");
+    static constexpr qint16 kSerialInBuffer = 1024;
+    static constexpr qint16 kSerialOutBuffer = 512;
+
+    // The collaborators are not owned and must outlive the flow. The flow
+    // connects the link's onSplAction and the strip's progressTime and
+    // progressTimeEnd to its handlers; it passes the write steps (tCode 3) on to
+    // the queue, so nothing else may connect progressTime to the queue.
+    ConnectionFlow(CSpooling &link, ucProgress &progress, ucToolBar &toolbar, WriteQueue &queue,
+        MessageBoxService &messages, const Options &options, QObject *parent = nullptr);
+
+    // Connects or disconnects: sKey "connect" forces a connection, "disconnect"
+    // a disconnection, anything else toggles on fLinkActive. fShowDialog false
+    // reopens the link as it was last prepared, without the dialog.
+    void ConnectChange(const QString &sKey = QString(), bool fShowDialog = true);
+    // Logs on with g_Pass as a one-entry write, which makes the gateway send its
+    // whole configuration. Does nothing unless fLinkActive.
+    void RecievingChange();
+
+    // Handlers of the link and of the progress strip.
+    void objSpool_onSplAction(qint32 splCode);
+    void ucProgress_progressTime(qint16 tCode, qint16 pIndex);
+    void ucProgress_progressTimeEnd(qint32 tCode);
+
+    // The real connection dialog, shown modally over parent.
+    static DialogRunner connectionDialog(QWidget *parent, const QString &settingsFolder, MessageBoxService *messages);
+
+    QString settingFile() const;
+
+    // True from the moment a connection is requested until the console disconnects.
+    bool fLinkActive = false;
+    // Mode of the last closed dialog: "COM", "NET", "MDM", or "ERR" when cancelled.
+    QString connMode;
+    QString g_Pass;
+    // "Login to Master PC": "1" keeps the console from logging on by itself.
+    QString g_Login = QStringLiteral("0");
+    // "Work as SERVER ": "1" listens for the gateway instead of connecting out.
+    QString g_Server = QStringLiteral("0");
+    QString g_UnitID;
+    QString g_OPT_MDM;
+
+    // ILinkOwner
+    QString serverFlag() const override { return g_Server; }
+    void showOpenError(const QString &description) override;
+    // ILinkProgress
+    void setPanelText(const QString &sText) override;
+    void StartServer() override;
+    void StartProgress(const QString &sKey) override;
+    // ILinkToolbar
+    void setButtonCaption(const QString &key, const QString &sCaption) override;
+
+private:
+    enum class Answer { Retry, Cancel };
+
+    // Takes the dialog's choices over, stores them and prepares the link. False
+    // when the operator cancelled or the choices could not be stored.
+    bool takeOverChoice(const ConnectionChoice &choice);
+    void disconnectLink();
+    void retryConnecting();
+    void reportSettingsFailure(const QString &errorText);
+    Answer askRetry(const QString &text);
+    bool isServerMode() const;
+
+    CSpooling &m_link;
+    ucProgress &m_progress;
+    ucToolBar &m_toolbar;
+    WriteQueue &m_queue;
+    MessageBoxService &m_messages;
+    QString m_settingsFolder;
+    DialogRunner m_chooseConnection;
+    std::function<void()> m_clearTables;
+    QPointer<QWidget> m_messageParent;
+    // Set while the dialog is open: its nested event loop must not open another.
+    bool m_choosing = false;
+    // Set while a Retry/Cancel question is open: its answer decides what comes
+    // next, so failures meanwhile only close the link.
+    bool m_askingRetry = false;
+};
