@@ -168,7 +168,7 @@ void ConfigPages::createControls()
 void ConfigPages::connectChangeRules()
 {
     QComboBox *cid = m_lists.value(QStringLiteral("cmbFXO_CID"));
-    connect(cid, &QComboBox::currentIndexChanged, this, [cid](int position) {
+    connect(cid, &QComboBox::currentIndexChanged, cid, [cid](int position) {
         // The gateway's FXO port only speaks Bellcore caller ID.
         if (position != kCidBellcore)
             cid->setCurrentIndex(kCidBellcore);
@@ -179,7 +179,7 @@ void ConfigPages::connectChangeRules()
     auto applyPolar = [polarTimer](int position) {
         polarTimer->setEnabled(position == kPolarDoubleReverse || position == kPolarBreakLine);
     };
-    connect(polar, &QComboBox::currentIndexChanged, this, applyPolar);
+    connect(polar, &QComboBox::currentIndexChanged, polarTimer, applyPolar);
     applyPolar(polar->currentIndex());
 
     QComboBox *signal = m_lists.value(QStringLiteral("cmbFXS_Signal"));
@@ -193,17 +193,20 @@ void ConfigPages::connectChangeRules()
         for (QLineEdit *box : cadence)
             box->setEnabled(position == kSignalCustom);
     };
-    connect(signal, &QComboBox::currentIndexChanged, this, applySignal);
+    connect(signal, &QComboBox::currentIndexChanged, signal, applySignal);
     applySignal(signal->currentIndex());
 }
 
 void ConfigPages::prepareForStartup()
 {
-    m_lists.value(QStringLiteral("cmbFXS_Signal"))->setCurrentIndex(kSignalCustom);
+    if (QComboBox *signal = m_lists.value(QStringLiteral("cmbFXS_Signal")))
+        signal->setCurrentIndex(kSignalCustom);
 }
 
 void ConfigPages::setupTables()
 {
+    if (!m_ucNumList || !m_ucPRF)
+        return;
     for (const QString &name : {kNumberListTable, kPrefixTable}) {
         const RecordLayout *layout
             = RecordLayouts::find(name == kPrefixTable ? QStringLiteral("PRF") : QStringLiteral("LST"));
@@ -238,6 +241,8 @@ void ConfigPages::setupTables()
 
 void ConfigPages::clearTables()
 {
+    if (!m_ucNumList || !m_ucPRF)
+        return;
     for (int row = 1; row <= 64; ++row) {
         for (int col = 1; col <= 3; ++col)
             m_ucNumList->setTextMatrix(row, col, QString());

@@ -101,11 +101,12 @@ private:
     QWidget *buildSmsPage();
     QWidget *buildTonePage();
 
-    QHash<QString, QComboBox *> m_lists;
-    QHash<QString, QLineEdit *> m_texts;
+    // Guarded, since the host owns the pages once it has taken them over.
+    QHash<QString, QPointer<QComboBox>> m_lists;
+    QHash<QString, QPointer<QLineEdit>> m_texts;
     // Each text box's own input limit; 0 for none.
     QHash<QString, int> m_widths;
-    CoolFlex *m_ucPRF = nullptr;
-    CoolFlex *m_ucNumList = nullptr;
+    QPointer<CoolFlex> m_ucPRF;
+    QPointer<CoolFlex> m_ucNumList;
     std::array<QPointer<QWidget>, kPageCount> m_pages;
 };
