@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <functional>
+
 using FieldCodecs::numberText;
 using FieldCodecs::numericValue;
 using FieldCodecs::toInt16;
