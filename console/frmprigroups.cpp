@@ -1,1 +1,587 @@
 #include "frmprigroups.h"
+
+#include "configpages.h"
+
+#include <cspooling.h>
+#include <fieldcodecs.h>
+#include <frmabout.h>
+#include <messageboxservice.h>
+#include <programversion.h>
+#include <settingsfile.h>
+#include <settingslocation.h>
+#include <ucprogress.h>
+#include <uctoolbar.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+const QString kSectionSkin = QStringLiteral("SKIN");
+const QString kKeySkinNum = QStringLiteral("num");
+const QString kSectionDBGFont = QStringLiteral("DBGFont");
+const QString kKeyFontName = QStringLiteral("FontName");
+const QString kKeyFontSize = QStringLiteral("FontSize");
+const QString kKeyFontBold = QStringLiteral("FontBold");
+
+const QString kDefaultFontName = QStringLiteral("Courier New");
+const QString kDefaultFontSize = QStringLiteral("11");
+const QString kDefaultFontBold = QStringLiteral("1");
+
+const QString kProductTitle = QStringLiteral("Varlisk");
+
+// The skin list, in list order, with each entry's style sheet in the Styles folder.
+struct SkinEntry
+{
+    const char *text;
+    const char *file; // empty: the system's own look
+};
+constexpr SkinEntry kSkins[FrmPRIGroups::kSkinCount] = {
+    {"Luna Skin", "Luna.qss"},
+    {"Royale Skin", "Royale.qss"},
+    {"Office 2007 Skin", "Office2007.qss"},
+    {"Vista Skin", "Vista.qss"},
+    {"System", ""},
+};
+
+// Distance of "Save Data" from the lower right corner of the page area (pixels),
+// and the strip below each configuration page that it stands in.
+constexpr int kSaveButtonRightGap = 14;
+constexpr int kSaveButtonBottomGap = 8;
+constexpr int kSaveStripHeight = 46;
+constexpr int kPageMargin = 4;
+
+// The top bar's height: 480 twips.
+constexpr int kTopBarHeight = 34;
+
+// Labels that the gateway fills show blue text on every skin.
+constexpr char kBlueLabelStyle[] = "color: rgb(0, 0, 255);";
+
+} // namespace
+
+FrmPRIGroups::FrmPRIGroups(QWidget *parent)
+    : FrmPRIGroups(Options(), parent)
+{ }
+
+FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
+    : QMainWindow(parent)
+    , m_settingsFolder(options.settingsFolder.isEmpty() ? SettingsLocation::defaultFolder() : options.settingsFolder)
+    , m_stylesFolder(options.stylesFolder.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/Styles")
+                                                    : options.stylesFolder)
+    , m_messages(options.messages ? *options.messages : WidgetMessageBoxService::instance())
+{
+    setObjectName(QStringLiteral("FrmPRIGroups"));
+    setWindowTitle(ProgramVersion::windowCaption());
+
+    m_configPages = new ConfigPages(this);
+    buildWindow();
+
+    objSpool = new CSpooling(this);
+    CSpooling::Services services;
+    services.owner = this;
+    services.progress = this;
+    services.toolbar = this;
+    services.replies = this;
+    // The monitor page and its relay socket register here once the page exists:
+    // services.monitor (echo, received lines, "Enable Analyze") and services.relay.
+    objSpool->setServices(services);
+    m_progress->setConnectionState(this);
+}
+
+FrmPRIGroups::~FrmPRIGroups()
+{
+    // The strip and the link are children and die after this body; neither may
+    // call back into the half-destroyed window meanwhile.
+    m_progress->setConnectionState(nullptr);
+    objSpool->setServices({});
+}
+
+void FrmPRIGroups::buildWindow()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_toolBar = new ucToolBar(central);
+    m_toolBar->setObjectName(QStringLiteral("ucToolBar"));
+    connect(m_toolBar, &ucToolBar::BtnClick, this, &FrmPRIGroups::ucToolBar_BtnClick);
+
+    m_progress = new ucProgress(central);
+    m_progress->setObjectName(QStringLiteral("ucProgress"));
+
+    column->addWidget(m_toolBar);
+    column->addWidget(buildTopBar());
+    column->addWidget(buildPageArea(), 1);
+    column->addWidget(m_progress);
+    setCentralWidget(central);
+
+    QSize size = kDefaultSize;
+    if (const QScreen *target = QGuiApplication::primaryScreen())
+        size = size.boundedTo(target->availableGeometry().size());
+    resize(size);
+}
+
+QWidget *FrmPRIGroups::buildTopBar()
+{
+    framTOP = new QFrame;
+    framTOP->setObjectName(QStringLiteral("framTOP"));
+    framTOP->setFrameShape(QFrame::NoFrame);
+    framTOP->setFixedHeight(kTopBarHeight);
+
+    cmbReset = new QPushButton(QStringLiteral("Restart gateway"), framTOP);
+    cmbReset->setObjectName(QStringLiteral("cmbReset"));
+    connect(cmbReset, &QPushButton::clicked, this, &FrmPRIGroups::cmbReset_Click);
+
+    cmdRefresh = new QPushButton(QStringLiteral("Refresh"), framTOP);
+    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+    connect(cmdRefresh, &QPushButton::clicked, this, &FrmPRIGroups::cmdRefresh_Click);
+
+    auto *lblVersionCaption = new QLabel(QStringLiteral("Version:"), framTOP);
+    lblVersionCaption->setObjectName(QStringLiteral("lblVersionCaption"));
+
+    lblESN = new QLabel(framTOP);
+    lblESN->setObjectName(QStringLiteral("lblESN"));
+    lblESN->setStyleSheet(QString::fromLatin1(kBlueLabelStyle));
+    lblESN->setMinimumWidth(220);
+    lblESN->setTextFormat(Qt::PlainText);
+    lblESN->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    lblDate = new QLabel(framTOP);
+    lblDate->setObjectName(QStringLiteral("lblDate"));
+    lblDate->setStyleSheet(QString::fromLatin1(kBlueLabelStyle));
+    lblDate->setTextFormat(Qt::PlainText);
+
+    cmbSkin = new QComboBox(framTOP);
+    cmbSkin->setObjectName(QStringLiteral("cmbSkin"));
+    cmbSkin->setAccessibleName(QStringLiteral("Skin"));
+    for (const SkinEntry &skin : kSkins)
+        cmbSkin->addItem(QString::fromLatin1(skin.text));
+    // Nothing is selected until the preferences choose, so that choosing any entry,
+    // the first one too, applies its skin.
+    cmbSkin->setCurrentIndex(-1);
+    connect(cmbSkin, &QComboBox::currentIndexChanged, this, &FrmPRIGroups::cmbSkin_Click);
+
+    cmdAbout = new QPushButton(QStringLiteral("About"), framTOP);
+    cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
+    connect(cmdAbout, &QPushButton::clicked, this, &FrmPRIGroups::cmdAbout_Click);
+
+    auto *row = new QHBoxLayout(framTOP);
+    row->setContentsMargins(6, 3, 6, 3);
+    row->setSpacing(6);
+    row->addWidget(cmbReset);
+    row->addWidget(cmdRefresh);
+    row->addSpacing(16);
+    row->addWidget(lblVersionCaption);
+    row->addWidget(lblESN);
+    row->addWidget(lblDate);
+    row->addStretch(1);
+    row->addWidget(cmbSkin);
+    row->addWidget(cmdAbout);
+    return framTOP;
+}
+
+QWidget *FrmPRIGroups::buildPageArea()
+{
+    m_pageArea = new QWidget;
+    m_pageArea->setObjectName(QStringLiteral("pageArea"));
+    auto *stack = new QGridLayout(m_pageArea);
+    stack->setContentsMargins(3, 3, 3, 3);
+
+    for (int index = 0; index < kPageCount; ++index) {
+        auto *frame = new QFrame(m_pageArea);
+        frame->setObjectName(QStringLiteral("framMenu_%1").arg(index));
+        frame->setFrameShape(QFrame::NoFrame);
+        auto *frameLayout = new QVBoxLayout(frame);
+        // Configuration pages leave a strip free at the bottom for "Save Data", so
+        // that the button never covers a control, however far the page scrolls.
+        const int bottomMargin = index == ConfigPages::PageDBG ? kPageMargin : kSaveStripHeight;
+        frameLayout->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, bottomMargin);
+        if (QWidget *content = m_configPages->page(index)) {
+            frameLayout->addWidget(content, 1);
+        } else if (index == ConfigPages::PageDBG) {
+            // The traffic monitor takes this page's place.
+            auto *placeholder = new QLabel(QStringLiteral("Traffic monitor"), frame);
+            placeholder->setObjectName(QStringLiteral("lblDBGPlaceholder"));
+            placeholder->setAlignment(Qt::AlignCenter);
+            frameLayout->addWidget(placeholder, 1);
+        }
+        // Pages stay hidden until start-up shows the first one.
+        frame->setVisible(false);
+        stack->addWidget(frame, 0, 0);
+        framMenu[index] = frame;
+    }
+
+    cmdSAVE = new QPushButton(QStringLiteral("Save Data"), m_pageArea);
+    cmdSAVE->setObjectName(QStringLiteral("cmdSAVE"));
+    cmdSAVE->setMinimumSize(110, 30);
+    connect(cmdSAVE, &QPushButton::clicked, this, &FrmPRIGroups::cmdSAVE_Click);
+    m_pageArea->installEventFilter(this);
+    return m_pageArea;
+}
+
+bool FrmPRIGroups::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pageArea && event->type() == QEvent::Resize)
+        placeSaveButton();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmPRIGroups::placeSaveButton()
+{
+    // The skin decides the button's padding and font, so its size follows the hint.
+    const QSize size = cmdSAVE->sizeHint().expandedTo(cmdSAVE->minimumSize());
+    cmdSAVE->resize(size);
+    cmdSAVE->move(m_pageArea->width() - size.width() - kSaveButtonRightGap,
+        m_pageArea->height() - size.height() - kSaveButtonBottomGap);
+    cmdSAVE->raise();
+}
+
+QFrame *FrmPRIGroups::page(int index) const
+{
+    return index >= 0 && index < kPageCount ? framMenu[index] : nullptr;
+}
+
+QString FrmPRIGroups::skinFileName(int index)
+{
+    return index >= 0 && index < kSkinCount ? QString::fromLatin1(kSkins[index].file) : QString();
+}
+
+// Start-up --------------------------------------------------------------------
+
+void FrmPRIGroups::startUp(QWidget *splash)
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_splash = splash;
+
+    loadPreferences();
+
+    // Shown before the splash goes: closing the only visible window would end
+    // the program.
+    show();
+    if (m_splash)
+        m_splash->close();
+}
+
+void FrmPRIGroups::loadPreferences()
+{
+    m_configPages->prepareForStartup();
+    loadSkinPreference();
+    loadMonitorFont();
+    layoutPages();
+    fLinkActive = false;
+    // The monitor page applies its filter ("Set Filter") and loads the histories
+    // of its inputs here: txtDBGFilter "DBGFilter", txtDBGNetC "DBGClient".
+}
+
+void FrmPRIGroups::loadSkinPreference()
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    const QString stored = settings.value(kSectionSkin, kKeySkinNum);
+    if (stored.isEmpty()) {
+        settings.setValue(kSectionSkin, kKeySkinNum, QString::number(kDefaultSkin));
+        cmbSkin->setCurrentIndex(kDefaultSkin);
+        return;
+    }
+    const std::optional<std::int16_t> index = FieldCodecs::toInt16(FieldCodecs::numericValue(stored));
+    if (index && *index >= 0 && *index < kSkinCount) {
+        cmbSkin->setCurrentIndex(*index);
+        return;
+    }
+    // A stored number that names no entry: show the start-up skin without
+    // overwriting what the file holds.
+    const QSignalBlocker blocker(cmbSkin);
+    cmbSkin->setCurrentIndex(kDefaultSkin);
+    applySkin(kDefaultSkin);
+}
+
+void FrmPRIGroups::loadMonitorFont()
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    m_monitorFont.FontName = settings.value(kSectionDBGFont, kKeyFontName);
+    m_monitorFont.FontSize = settings.value(kSectionDBGFont, kKeyFontSize);
+    m_monitorFont.FontBold = settings.value(kSectionDBGFont, kKeyFontBold);
+    if (m_monitorFont.FontBold.isEmpty())
+        m_monitorFont.FontBold = kDefaultFontBold;
+    if (m_monitorFont.FontSize.isEmpty())
+        m_monitorFont.FontSize = kDefaultFontSize;
+    if (m_monitorFont.FontName.isEmpty())
+        m_monitorFont.FontName = kDefaultFontName;
+}
+
+void FrmPRIGroups::layoutPages()
+{
+    for (QFrame *frame : framMenu)
+        frame->setVisible(false);
+    showPage(ConfigPages::PageFXO);
+    m_configPages->setupTables();
+}
+
+// Pages and toolbar -----------------------------------------------------------
+
+void FrmPRIGroups::showPage(qint16 index)
+{
+    if (index < 0 || index >= kPageCount)
+        return;
+    for (int other = 0; other < kPageCount; ++other) {
+        if (other != index)
+            framMenu[other]->setVisible(false);
+    }
+    framMenu[index]->setVisible(true);
+    cmdSAVE->raise();
+}
+
+int FrmPRIGroups::visiblePage() const
+{
+    for (int index = 0; index < kPageCount; ++index) {
+        if (!framMenu[index]->isHidden())
+            return index;
+    }
+    return -1;
+}
+
+void FrmPRIGroups::ucToolBar_BtnClick(const QString &key)
+{
+    cmdSAVE->setVisible(true);
+    const QString lowerKey = key.toLower();
+    const bool monitorShown = !framMenu[ConfigPages::PageDBG]->isHidden();
+
+    if (lowerKey == QLatin1String("connect")) {
+        if (monitorShown)
+            cmdSAVE->setVisible(false);
+        ConnectChange(QString(), true);
+    } else if (lowerKey == QLatin1String("main")) {
+        showPage(ConfigPages::PageFXO);
+    } else if (lowerKey == QLatin1String("isdn")) {
+        showPage(ConfigPages::PageFXS);
+    } else if (lowerKey == QLatin1String("system")) {
+        showPage(ConfigPages::PageGSM);
+    } else if (lowerKey == QLatin1String("call")) {
+        showPage(ConfigPages::PagePRF);
+    } else if (lowerKey == QLatin1String("groups")) {
+        showPage(ConfigPages::PageNumList);
+    } else if (lowerKey == QLatin1String("hst")) {
+        showPage(ConfigPages::PageSMS);
+    } else if (lowerKey == QLatin1String("tsl")) {
+        showPage(ConfigPages::PageTONE);
+    } else if (lowerKey == QLatin1String("dbg")) {
+        showPage(ConfigPages::PageDBG);
+        cmdSAVE->setVisible(false);
+    } else if (lowerKey == QLatin1String("exit")) {
+        if (monitorShown)
+            cmdSAVE->setVisible(false);
+        close();
+    }
+    cmdSAVE->raise();
+}
+
+void FrmPRIGroups::ConnectChange(const QString &sKey, bool fShowDialog)
+{
+    // The connection flow (connection dialog, InitCOM/InitNET, FillBuffer, the
+    // "connecting" operation and the log-on) is built here.
+    Q_UNUSED(sKey)
+    Q_UNUSED(fShowDialog)
+}
+
+// Skins -----------------------------------------------------------------------
+
+void FrmPRIGroups::cmbSkin_Click(int index)
+{
+    if (index < 0)
+        return;
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    settings.setValue(kSectionSkin, kKeySkinNum, QString::number(index));
+    applySkin(index);
+}
+
+bool FrmPRIGroups::applySkin(int index)
+{
+    const QString fileName = skinFileName(index);
+    if (fileName.isEmpty()) {
+        qApp->setStyleSheet(QString());
+        m_appliedSkin = SkinSystem;
+        placeSaveButton();
+        return true;
+    }
+    QFile file(m_stylesFolder + QLatin1Char('/') + fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QString styleSheet = QString::fromUtf8(file.readAll());
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    qApp->setStyleSheet(styleSheet);
+    m_appliedSkin = index;
+    placeSaveButton();
+    return true;
+}
+
+// Top bar and About -----------------------------------------------------------
+
+void FrmPRIGroups::cmdAbout_Click()
+{
+    frmAbout about(this);
+    about.setText(frmAbout::composeText());
+    about.exec();
+}
+
+void FrmPRIGroups::cmdRefresh_Click()
+{
+    objSpool->SendCommand(QStringLiteral("CPW") + g_Pass, false);
+}
+
+void FrmPRIGroups::cmbReset_Click()
+{
+    MessageRequest question;
+    question.text = QStringLiteral("Do you really want to restart the gateway?");
+    question.title = QStringLiteral("Restart");
+    question.icon = QMessageBox::Warning;
+    question.buttons = QMessageBox::Yes | QMessageBox::No;
+    if (m_messages.show(this, question) == QMessageBox::Yes)
+        objSpool->SendCommand(QStringLiteral("RBT"), false);
+}
+
+// Save Data -------------------------------------------------------------------
+
+void FrmPRIGroups::cmdSAVE_Click()
+{
+    if (!objSpool->isConnected()) {
+        MessageRequest notice;
+        notice.text = QStringLiteral("The gateway not connected, you must to connect first.");
+        notice.title = QStringLiteral("info");
+        notice.icon = QMessageBox::Information;
+        m_messages.show(this, notice);
+        return;
+    }
+
+    const int index = visiblePage();
+    if (index < 0 || index == ConfigPages::PageDBG)
+        return;
+
+    const ConfigPages::SaveRecords records = m_configPages->buildSave(index);
+    if (!records.refusal.isEmpty()) {
+        // Nothing of the page is written when one of its rows cannot be.
+        MessageRequest refusal;
+        refusal.text = records.refusal;
+        refusal.title = QStringLiteral("info");
+        refusal.icon = QMessageBox::Information;
+        m_messages.show(this, refusal);
+        return;
+    }
+    if (records.entries.isEmpty())
+        return;
+    startWrite(records.entries, QStringLiteral("write"), kPageSaveStep);
+}
+
+void FrmPRIGroups::startWrite(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut)
+{
+    // Replaces whatever was queued, sends the first entry and starts the write
+    // operation of the strip, one step per entry. Deciding on each answer or
+    // time-out and sending the following entries is the write queue's work
+    // (writeQueue, run on each step of the strip).
+    g_Queue = entries;
+    g_QueueCount = static_cast<qint16>(qMin<qsizetype>(entries.size(), std::numeric_limits<qint16>::max()));
+    g_QueueIndex = 0;
+    g_WriteOK = false;
+    if (g_QueueCount == 0)
+        return;
+    objSpool->SendCommand(g_Queue.first().Cmd, false);
+    m_progress->StartProgress(sKey, g_QueueCount, ucProgress::kWriteTimer, static_cast<qint32>(timeOut.count()));
+    m_progress->setPanelText(QStringLiteral("send data : ") + g_Queue.first().Desc);
+}
+
+// Exit ------------------------------------------------------------------------
+
+void FrmPRIGroups::closeEvent(QCloseEvent *event)
+{
+    // A second request while the question is open would ask again over it.
+    if (m_askingToExit) {
+        event->ignore();
+        return;
+    }
+    MessageRequest question;
+    question.text = QStringLiteral("Do you really want to exit the software?");
+    question.title = QStringLiteral("Exit");
+    question.icon = QMessageBox::Warning;
+    question.buttons = QMessageBox::Yes | QMessageBox::No;
+    m_askingToExit = true;
+    const QMessageBox::StandardButton answer = m_messages.show(this, question);
+    m_askingToExit = false;
+    if (answer != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    // The link closes its port or socket when it is destroyed with the window; no
+    // close command goes to the gateway.
+    if (m_splash)
+        m_splash->close();
+    event->accept();
+}
+
+// Services of the link ---------------------------------------------------------
+
+void FrmPRIGroups::showOpenError(const QString &description)
+{
+    MessageRequest message;
+    message.text = description;
+    message.title = kProductTitle;
+    message.icon = QMessageBox::NoIcon;
+    m_messages.show(this, message);
+}
+
+void FrmPRIGroups::setPanelText(const QString &sText)
+{
+    m_progress->setPanelText(sText);
+}
+
+void FrmPRIGroups::StartServer()
+{
+    m_progress->StartServer();
+}
+
+void FrmPRIGroups::StartProgress(const QString &sKey)
+{
+    m_progress->StartProgress(sKey);
+}
+
+void FrmPRIGroups::setButtonCaption(const QString &key, const QString &sCaption)
+{
+    m_toolBar->setButtonCaption(key, sCaption);
+}
+
+void FrmPRIGroups::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
+{
+    m_configPages->applyRecord(code, fields);
+}
+
+void FrmPRIGroups::setVersion(const QString &text)
+{
+    lblESN->setText(text);
+}
+
+void FrmPRIGroups::setWriteOK(bool isOK)
+{
+    g_WriteOK = isOK;
+}
+
+bool FrmPRIGroups::isConnected() const
+{
+    return objSpool && objSpool->isConnected();
+}
