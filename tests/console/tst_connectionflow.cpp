@@ -16,16 +16,18 @@
 #include <uctoolbar.h>
 #include <writequeue.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -37,21 +39,18 @@ namespace {
 constexpr int kShortConnectStepMs = 20; // a 2 s "connecting" operation
 constexpr int kConfigurationLines = 103; // "VER" and the records the simulator reports
 constexpr int kWaitMs = 15000;
-const QString kPassword = u"5823"_s;
+const QString kTimeOutText = u"Error: Time out, unable to connect to the gateway!!"_s;
+const QString kConnectErrorText = u"Error: can't connect to the gateway ,please check your connection"_s;
 
-// Counts what the reply analysis recognised.
 class CountingReplies final : public IReplySink
 {
 public:
-    int records = 0;
-    int versions = 0;
-    void applyRecord(const QString &, const FieldCodecs::SplitResult &) override { ++records; }
-    void setVersion(const QString &) override { ++versions; }
+    int lines = 0;
+    void applyRecord(const QString &, const FieldCodecs::SplitResult &) override { ++lines; }
+    void setVersion(const QString &) override { ++lines; }
     void setWriteOK(bool) override { }
-    int lines() const { return records + versions; }
 };
 
-// Keeps the commands the link echoed.
 class SentLines final : public ILinkMonitor
 {
 public:
@@ -61,8 +60,7 @@ public:
     bool isAnalyzeEnabled() const override { return true; }
 };
 
-// The scripted boxes, with a look at the console as each box comes up (a real
-// box would be on the screen then).
+// The scripted boxes, with a look at the console as each box comes up.
 class WatchedMessageBoxes final : public MessageBoxService
 {
 public:
@@ -77,51 +75,60 @@ public:
     std::function<void(const MessageRequest &)> onShow;
 };
 
-ConnectionChoice netChoice(
-    quint16 port, const QString &server = u"0"_s, const QString &login = u"0"_s, const QString &password = kPassword)
+ConnectionChoice choice(const QString &mode, quint16 port, const QString &server = u"0"_s,
+    const QString &login = u"0"_s, const QString &password = u"5823"_s)
 {
-    ConnectionChoice choice;
-    choice.g_Mode = u"NET"_s;
-    choice.g_ip = u"127.0.0.1"_s;
-    choice.g_port = QString::number(port);
-    choice.g_Pass = password;
-    choice.g_Server = server;
-    choice.g_Login = login;
-    choice.g_UnitID = u"1"_s;
-    return choice;
+    ConnectionChoice result;
+    result.g_Mode = mode;
+    result.g_com = static_cast<qint16>(port);
+    result.g_Rate = u"115200"_s;
+    result.g_Rate_index = u"3"_s;
+    result.g_Phone = u"5550100"_s;
+    result.g_OPT_MDM = u"ATZ"_s;
+    result.g_ip = u"127.0.0.1"_s;
+    result.g_port = QString::number(port);
+    result.g_Pass = password;
+    result.g_Server = server;
+    result.g_Login = login;
+    result.g_UnitID = u"1"_s;
+    return result;
 }
 
-ConnectionChoice serialChoice(const QString &mode, qint16 port)
-{
-    ConnectionChoice choice;
-    choice.g_Mode = mode;
-    choice.g_com = port;
-    choice.g_Rate = u"115200"_s;
-    choice.g_Rate_index = u"3"_s;
-    choice.g_Pass = kPassword;
-    choice.g_Login = u"0"_s;
-    choice.g_Server = u"0"_s;
-    choice.g_Phone = u"5550100"_s;
-    choice.g_OPT_MDM = u"ATZ"_s;
-    return choice;
-}
-
-// A TCP port on which nothing listens right now.
 quint16 freePort()
 {
     QTcpServer probe;
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
+// A host that never answers, on loopback only: a listener whose one-place accept
+// queue is full drops every further connection request, so the link stays in
+// its connecting state as with an unreachable gateway.
+struct SilentHost
+{
+    QTcpServer listener;
+    QTcpSocket filler;
+
+    bool start()
+    {
+        listener.setListenBacklogSize(0);
+        if (!listener.listen(QHostAddress::LocalHost, 0))
+            return false;
+        listener.pauseAccepting();
+        filler.connectToHost(QHostAddress::LocalHost, listener.serverPort());
+        return filler.waitForConnected(5000);
+    }
+};
+
 } // namespace
 
-// Everything one test drives, wired as the main window wires it.
+// Everything one test drives, wired as the main window wires it. An empty
+// dialog script means the real connection dialog.
 struct Rig
 {
-    explicit Rig(const QString &settingsFolder)
+    Rig(const QString &settingsFolder, bool realDialog = false)
         : flow(link, progress, toolbar, queue, messages,
-            ConnectionFlow::Options {
-                settingsFolder, [this] { return chooseConnection(); }, [this] { ++clearedTables; }})
+            {settingsFolder, realDialog ? ConnectionFlow::DialogRunner() : [this] { return chooseConnection(); },
+                [this] { ++clearedTables; }, nullptr})
     {
         link.setServices({&flow, &flow, &flow, &monitor, nullptr, &replies});
         QObject::connect(&link, &CSpooling::WriteResult, &queue, &WriteQueue::objSpool_WriteResult);
@@ -137,17 +144,18 @@ struct Rig
     ConnectionChoice chooseConnection()
     {
         ++dialogsShown;
-        if (!dialogAnswers.isEmpty())
-            return dialogAnswers.takeFirst();
-        ConnectionChoice cancelled;
-        cancelled.g_Mode = u"ERR"_s;
-        return cancelled;
+        return dialogAnswers.isEmpty() ? choice(u"ERR"_s, 0) : dialogAnswers.takeFirst();
     }
 
     void pressConnect() { toolbar.button(u"connect"_s)->trigger(); }
-    QString caption() const { return toolbar.button(u"connect"_s)->text(); }
     QString panel() const { return progress.panelText(u"connect"_s); }
-    QStringList messageTexts() const
+    // Panel text, button caption, and whether the flow is active and the link up.
+    QString state() const
+    {
+        return u"%1|%2|%3|%4"_s.arg(panel(), toolbar.button(u"connect"_s)->text(),
+            flow.fLinkActive ? u"active"_s : u"idle"_s, link.isConnected() ? u"up"_s : u"down"_s);
+    }
+    QStringList shownTexts() const
     {
         QStringList texts;
         for (const MessageRequest &request : messages.script.shown)
@@ -188,25 +196,28 @@ private slots:
     void unreachableHostTimesOut_data();
     void unreachableHostTimesOut();
     void retryAfterTimeOutReconnectsWithoutDialog();
-    void refusedConnection_data();
-    void refusedConnection();
+    void connectionError_data();
+    void connectionError();
     void gatewayDropsMidRead();
-    void wrongPassword_data();
     void wrongPassword();
     void lineChangeDisconnects();
     void strayCodesWhileDisconnectedOpenNothing_data();
     void strayCodesWhileDisconnectedOpenNothing();
     void cancelInDialogOpensNothing();
     void settingsThatCannotBeWrittenOpenNothing();
+    void realDialog_data();
+    void realDialog();
 
 private:
-    QProcess *startSimulator(const QStringList &arguments, quint16 *listenPort = nullptr);
+    quint16 startListeningSimulator(const QStringList &extra = {});
+    bool startProcess(const QString &program, const QStringList &arguments);
     bool startPtyPair();
-    QString setting(const QString &key) const;
+    void writeSetting(const QString &section, const QString &key, const QString &value);
+    QStringList settings(const QStringList &keys) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Rig> m_rig;
-    QList<QProcess *> m_processes;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
     QString m_consoleEnd;
     QString m_gatewayEnd;
 };
@@ -221,62 +232,66 @@ void tst_ConnectionFlow::init()
 void tst_ConnectionFlow::cleanup()
 {
     m_rig.reset();
-    for (QProcess *process : std::as_const(m_processes)) {
+    for (const auto &process : m_processes) {
         process->terminate();
         if (!process->waitForFinished(3000))
             process->kill();
         process->waitForFinished(3000);
-        delete process;
     }
     m_processes.clear();
-    if (m_dir)
-        m_dir->setAutoRemove(!QTest::currentTestFailed());
+    m_dir->setAutoRemove(!QTest::currentTestFailed());
     m_dir.reset();
 }
 
-QProcess *tst_ConnectionFlow::startSimulator(const QStringList &arguments, quint16 *listenPort)
+bool tst_ConnectionFlow::startProcess(const QString &program, const QStringList &arguments)
 {
-    auto *simulator = new QProcess;
-    m_processes << simulator;
-    simulator->start(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s, arguments);
-    if (!simulator->waitForStarted())
-        return nullptr;
-    if (!listenPort)
-        return simulator;
+    auto &process = m_processes.emplace_back(std::make_unique<QProcess>());
+    process->start(program, arguments);
+    return process->waitForStarted();
+}
 
+quint16 tst_ConnectionFlow::startListeningSimulator(const QStringList &extra)
+{
+    if (!startProcess(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s,
+            QStringList {u"--listen"_s, u"127.0.0.1:0"_s} + extra))
+        return 0;
     // Port 0 lets the system choose; the simulator says which port it got.
+    QProcess &simulator = *m_processes.back();
     QByteArray status;
     const QRegularExpression listening(u"listening on [^\\s:]+:(\\d+)"_s);
     QRegularExpressionMatch match;
-    if (!QTest::qWaitFor(
-            [&] {
-                status += simulator->readAllStandardError();
-                match = listening.match(QString::fromLatin1(status));
-                return match.hasMatch();
-            },
-            kWaitMs))
-        return nullptr;
-    *listenPort = match.captured(1).toUShort();
-    return simulator;
+    (void)QTest::qWaitFor(
+        [&] {
+            status += simulator.readAllStandardError();
+            return (match = listening.match(QString::fromLatin1(status))).hasMatch();
+        },
+        kWaitMs);
+    return match.hasMatch() ? match.captured(1).toUShort() : 0;
 }
 
 bool tst_ConnectionFlow::startPtyPair()
 {
     m_consoleEnd = m_dir->filePath(u"a"_s);
     m_gatewayEnd = m_dir->filePath(u"b"_s);
-    auto *socat = new QProcess;
-    m_processes << socat;
-    socat->setStandardErrorFile(m_dir->filePath(u"socat.log"_s));
-    socat->start(u"socat"_s,
-        {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + m_consoleEnd, u"pty,raw,echo=0,link="_s + m_gatewayEnd});
-    return socat->waitForStarted()
+    return startProcess(u"socat"_s,
+               {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + m_consoleEnd, u"pty,raw,echo=0,link="_s + m_gatewayEnd})
         && QTest::qWaitFor([&] { return QFileInfo::exists(m_consoleEnd) && QFileInfo::exists(m_gatewayEnd); }, kWaitMs);
 }
 
-QString tst_ConnectionFlow::setting(const QString &key) const
+void tst_ConnectionFlow::writeSetting(const QString &section, const QString &key, const QString &value)
 {
     SettingsFile file(SettingsLocation::settingFile(m_dir->path()));
-    return file.value(ConnectionFlow::kSection, key);
+    QVERIFY(file.setValue(section, key, value));
+}
+
+// "key=value" for every key of "IPConfig" asked for.
+QStringList tst_ConnectionFlow::settings(const QStringList &keys) const
+{
+    SettingsFile file(SettingsLocation::settingFile(m_dir->path()));
+    QStringList pairs;
+    for (const QString &key : keys)
+        pairs << key + u'=' + file.value(ConnectionFlow::kSection, key);
+    return pairs;
 }
 
 void tst_ConnectionFlow::tcpClient_data()
@@ -290,18 +305,16 @@ void tst_ConnectionFlow::tcpClient()
 {
     QFETCH(QString, login);
     Rig &rig = *m_rig;
-    quint16 port = 0;
-    QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s}, &port));
+    const quint16 port = startListeningSimulator();
+    QVERIFY(port);
 
-    rig.dialogAnswers << netChoice(port, u"0"_s, login);
+    rig.dialogAnswers << choice(u"NET"_s, port, u"0"_s, login);
     rig.pressConnect();
-    QCOMPARE(rig.dialogsShown, 1);
-    QVERIFY(rig.flow.fLinkActive);
-    QCOMPARE(rig.caption(), u"Disconnect"_s);
+    QCOMPARE(rig.state(), u"Connecting...|Disconnect|active|down"_s);
 
     if (login == u"0") {
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"Write data complete successful.."_s, kWaitMs);
-        QCOMPARE(rig.replies.lines(), kConfigurationLines);
+        QCOMPARE(rig.replies.lines, kConfigurationLines);
         QCOMPARE(rig.monitor.sent, QStringList {u"CPW5823"_s});
         QCOMPARE(rig.clearedTables, 1);
     } else {
@@ -310,25 +323,15 @@ void tst_ConnectionFlow::tcpClient()
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"Connected        "_s, kWaitMs);
         QTest::qWait(200);
         QVERIFY(rig.monitor.sent.isEmpty());
-        QCOMPARE(rig.replies.lines(), 0);
     }
     QCOMPARE(rig.progress.panelPicture(u"connect"_s), ProgressArt::Picture::Connected);
-    QCOMPARE(rig.caption(), u"Disconnect"_s);
     QVERIFY(rig.messages.script.shown.isEmpty());
-
-    QCOMPARE(setting(u"RecMode"_s), u"0"_s);
-    QCOMPARE(setting(u"LastCon"_s), u"1"_s);
-    QCOMPARE(setting(u"NetPort"_s), QString::number(port));
-    QCOMPARE(setting(u"server"_s), u"0"_s);
-    QCOMPARE(setting(u"login"_s), login);
-    QCOMPARE(setting(u"unitID"_s), u"1"_s);
-    QCOMPARE(setting(u"CComNum"_s), QString());
+    QCOMPARE(settings({u"RecMode"_s, u"LastCon"_s, u"NetPort"_s, u"server"_s, u"login"_s, u"unitID"_s, u"CComNum"_s}),
+        (QStringList {u"RecMode=0"_s, u"LastCon=1"_s, u"NetPort=%1"_s.arg(port), u"server=0"_s, u"login="_s + login,
+            u"unitID=1"_s, u"CComNum="_s}));
 
     rig.pressConnect();
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QVERIFY(!rig.flow.fLinkActive);
-    QVERIFY(!rig.link.isConnected());
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QCOMPARE(rig.monitor.sent.last(), u"SRV:CLOSE"_s);
     QCOMPARE(rig.dialogsShown, 1);
 }
@@ -338,56 +341,47 @@ void tst_ConnectionFlow::serverModeWaitsForRefresh()
     Rig &rig = *m_rig;
     const quint16 port = freePort();
     QVERIFY(port);
-    // The dialog forces "Login to Master PC" with the server; the flow does not rely on it.
-    rig.dialogAnswers << netChoice(port, u"1"_s, u"0"_s) << netChoice(port, u"1"_s, u"0"_s);
+    // The dialog checks "Login to Master PC" with the server; the flow does not rely on it.
+    rig.dialogAnswers << choice(u"NET"_s, port, u"1"_s) << choice(u"NET"_s, port, u"1"_s);
 
     rig.pressConnect();
     QVERIFY(rig.link.isListening());
-    QCOMPARE(rig.panel(), u"Server status: Listening"_s);
-    QCOMPARE(rig.caption(), u"Stop server"_s);
+    QCOMPARE(rig.state(), u"Server status: Listening|Stop server|active|down"_s);
     QVERIFY(rig.progress.isServerIndicating());
-    QCOMPARE(setting(u"server"_s), u"1"_s);
-    QCOMPARE(setting(u"login"_s), u"1"_s);
+    QCOMPARE(settings({u"server"_s, u"login"_s}), (QStringList {u"server=1"_s, u"login=1"_s}));
 
-    // "Stop server" ends the listening.
     rig.pressConnect();
     QVERIFY(!rig.link.isListening());
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QVERIFY(!rig.flow.fLinkActive);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
 
     rig.pressConnect();
-    QCOMPARE(rig.dialogsShown, 2);
     QVERIFY(rig.link.isListening());
-    QVERIFY(startSimulator({u"--connect"_s, u"127.0.0.1:%1"_s.arg(port), u"--retry-ms"_s, u"50"_s}));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.link.isConnected(), kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"Connected        "_s, kWaitMs);
-    QCOMPARE(rig.caption(), u"Disconnect"_s);
+    QVERIFY(startProcess(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s,
+        {u"--connect"_s, u"127.0.0.1:%1"_s.arg(port), u"--retry-ms"_s, u"50"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.state(), u"Connected        |Disconnect|active|up"_s, kWaitMs);
     QTest::qWait(200);
-    // Only the close command of the stopped server was echoed; nothing went out.
+    // Only the stopped server's close command was echoed; no log-on went out.
     QCOMPARE(rig.monitor.sent, QStringList {u"SRV:CLOSE"_s});
-    QCOMPARE(rig.replies.lines(), 0);
 
-    // Refresh sends the log-on, and the configuration arrives.
     rig.queue.sendRefresh(rig.flow.g_Pass);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.replies.lines(), kConfigurationLines, kWaitMs);
-    QCOMPARE(rig.monitor.sent.last(), u"CPW5823"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.replies.lines, kConfigurationLines, kWaitMs);
 
     rig.pressConnect();
-    QVERIFY(!rig.link.isConnected());
     QVERIFY(!rig.link.isListening());
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
-    QCOMPARE(rig.caption(), u"Connect"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QVERIFY(rig.messages.script.shown.isEmpty());
 }
 
 void tst_ConnectionFlow::serial_data()
 {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<QStringList>("keys"); // key=value, in addition to RecMode
-    QTest::newRow("serial") << u"COM"_s << QStringList {u"LastCon=0"_s, u"CBitRate=3"_s, u"CComNum=2"_s};
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("serial") << u"COM"_s
+                            << QStringList {
+                                   u"RecMode=0"_s, u"LastCon=0"_s, u"CBitRate=3"_s, u"CComNum=2"_s, u"NetPort="_s};
     QTest::newRow("modem") << u"MDM"_s
-                           << QStringList {u"LastCon=2"_s, u"MBitRate=3"_s, u"MComNum=3"_s, u"MPhone=5550100"_s};
+                           << QStringList {
+                                  u"RecMode=0"_s, u"LastCon=2"_s, u"MBitRate=3"_s, u"MComNum=3"_s, u"MPhone=5550100"_s};
 }
 
 void tst_ConnectionFlow::serial()
@@ -396,13 +390,10 @@ void tst_ConnectionFlow::serial()
     QFETCH(QStringList, keys);
     Rig &rig = *m_rig;
     QVERIFY(startPtyPair());
-    QVERIFY(startSimulator({u"--serial"_s, m_gatewayEnd}));
-    {
-        SettingsFile file(SettingsLocation::settingFile(m_dir->path()));
-        QVERIFY(file.setValue(u"COMPorts"_s, u"COM3"_s, m_consoleEnd));
-    }
+    QVERIFY(startProcess(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s, {u"--serial"_s, m_gatewayEnd}));
+    writeSetting(u"COMPorts"_s, u"COM3"_s, m_consoleEnd);
 
-    rig.dialogAnswers << serialChoice(mode, 3);
+    rig.dialogAnswers << choice(mode, 3);
     rig.pressConnect();
     QCOMPARE(rig.link.devicePath(), m_consoleEnd);
     QCOMPARE(rig.link.sComSet, u"115200,n,8,1"_s);
@@ -410,45 +401,20 @@ void tst_ConnectionFlow::serial()
 
     if (mode == u"COM") {
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"Write data complete successful.."_s, kWaitMs);
-        QCOMPARE(rig.replies.lines(), kConfigurationLines);
-        QCOMPARE(rig.monitor.sent, QStringList {u"CPW5823"_s});
+        QCOMPARE(rig.replies.lines, kConfigurationLines);
     } else {
         // A modem line is only opened; dialling is the operator's.
-        QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"Connected        "_s, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.state(), u"Connected        |Disconnect|active|up"_s, kWaitMs);
         QTest::qWait(200);
         QVERIFY(rig.monitor.sent.isEmpty());
         QCOMPARE(rig.flow.g_OPT_MDM, u"ATZ"_s);
     }
-    QCOMPARE(rig.caption(), u"Disconnect"_s);
-    QCOMPARE(setting(u"RecMode"_s), u"0"_s);
-    for (const QString &pair : std::as_const(keys))
-        QCOMPARE(setting(pair.section(u'=', 0, 0)), pair.section(u'=', 1));
-    QCOMPARE(setting(u"NetPort"_s), QString());
+    QCOMPARE(settings(QStringList(keys).replaceInStrings(QRegularExpression(u"=.*"_s), QString())), keys);
 
     rig.pressConnect();
-    QVERIFY(!rig.link.isConnected());
-    QCOMPARE(rig.caption(), u"Connect"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QVERIFY(rig.messages.script.shown.isEmpty());
 }
-
-// A host that never answers, on loopback only: a listener whose one-place accept
-// queue is full drops every further connection request, so the link stays in
-// its connecting state, as with an unreachable gateway.
-struct SilentHost
-{
-    QTcpServer listener;
-    QTcpSocket filler;
-
-    bool start()
-    {
-        listener.setListenBacklogSize(0);
-        if (!listener.listen(QHostAddress::LocalHost, 0))
-            return false;
-        listener.pauseAccepting();
-        filler.connectToHost(QHostAddress::LocalHost, listener.serverPort());
-        return filler.waitForConnected(5000);
-    }
-};
 
 void tst_ConnectionFlow::unreachableHostTimesOut_data()
 {
@@ -465,25 +431,20 @@ void tst_ConnectionFlow::unreachableHostTimesOut()
     QVERIFY(host.start());
     rig.progress.SetTimeOut(connectStepMs);
     rig.messages.script.answers << QMessageBox::Cancel;
-    rig.dialogAnswers << netChoice(host.listener.serverPort());
+    rig.dialogAnswers << choice(u"NET"_s, host.listener.serverPort());
 
     QElapsedTimer clock;
     clock.start();
     rig.pressConnect();
-    QCOMPARE(rig.panel(), u"Connecting..."_s);
     QTRY_COMPARE_WITH_TIMEOUT(rig.messages.script.shown.size(), 1, 100 * connectStepMs + kWaitMs);
     QVERIFY2(clock.elapsed() >= 100 * connectStepMs - 50, qPrintable(QString::number(clock.elapsed())));
 
     const MessageRequest &box = rig.messages.script.shown.first();
-    QCOMPARE(box.text, u"Error: Time out, unable to connect to the gateway!!"_s);
+    QCOMPARE(box.text, kTimeOutText);
     QCOMPARE(box.title, u"Error"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
-
-    QCOMPARE(rig.panel(), u"Connection failed"_s);
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QVERIFY(!rig.flow.fLinkActive);
-    QVERIFY(!rig.link.isConnected());
+    QCOMPARE(rig.state(), u"Connection failed|Connect|idle|down"_s);
     QCOMPARE(rig.dialogsShown, 1);
 }
 
@@ -492,7 +453,7 @@ void tst_ConnectionFlow::retryAfterTimeOutReconnectsWithoutDialog()
     Rig &rig = *m_rig;
     SilentHost host;
     QVERIFY(host.start());
-    rig.dialogAnswers << netChoice(host.listener.serverPort());
+    rig.dialogAnswers << choice(u"NET"_s, host.listener.serverPort());
     // The host comes up while the operator reads the time-out.
     rig.messages.onShow = [&](const MessageRequest &) {
         host.listener.resumeAccepting();
@@ -502,12 +463,8 @@ void tst_ConnectionFlow::retryAfterTimeOutReconnectsWithoutDialog()
     rig.messages.script.answers << QMessageBox::Retry;
 
     rig.pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.messages.script.shown.size(), 1, kWaitMs);
-    QCOMPARE(rig.messages.script.shown.first().text, u"Error: Time out, unable to connect to the gateway!!"_s);
-    QCOMPARE(rig.dialogsShown, 1);
-    QVERIFY(rig.flow.fLinkActive);
-    QCOMPARE(rig.panel(), u"Retrying Connecting..."_s);
-    QCOMPARE(rig.caption(), u"Disconnect"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.shownTexts(), QStringList {kTimeOutText}, kWaitMs);
+    QCOMPARE(rig.state(), u"Retrying Connecting...|Disconnect|active|down"_s);
 
     // The console reaches the same address again and logs on.
     std::vector<std::unique_ptr<QTcpSocket>> accepted;
@@ -524,128 +481,118 @@ void tst_ConnectionFlow::retryAfterTimeOutReconnectsWithoutDialog()
     QTRY_VERIFY_WITH_TIMEOUT(logOnArrived(), kWaitMs);
     gateway->write("VER4.2\rOK\r");
     QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"Write data complete successful.."_s, kWaitMs);
-    QCOMPARE(rig.replies.versions, 1);
+    QCOMPARE(rig.replies.lines, 1);
+    QCOMPARE(rig.dialogsShown, 1);
     QCOMPARE(rig.messages.script.shown.size(), 1);
 }
 
-void tst_ConnectionFlow::refusedConnection_data()
+void tst_ConnectionFlow::connectionError_data()
 {
+    QTest::addColumn<bool>("failsAtOnce");
     QTest::addColumn<bool>("retryFirst");
-    QTest::newRow("cancel") << false;
-    QTest::newRow("retry, then cancel") << true;
+    QTest::newRow("refused, cancel") << false << false;
+    QTest::newRow("refused, retry, cancel") << false << true;
+    // Port 0: the link's own message, then code 3, inside the opening call.
+    QTest::newRow("fails at once, cancel") << true << false;
+    QTest::newRow("fails at once, retry, cancel") << true << true;
 }
 
-void tst_ConnectionFlow::refusedConnection()
+void tst_ConnectionFlow::connectionError()
 {
+    QFETCH(bool, failsAtOnce);
     QFETCH(bool, retryFirst);
     Rig &rig = *m_rig;
-    const quint16 port = freePort();
-    QVERIFY(port);
-    rig.dialogAnswers << netChoice(port);
+    const quint16 port = failsAtOnce ? 0 : freePort();
+    QVERIFY(failsAtOnce || port);
+    rig.dialogAnswers << choice(u"NET"_s, port);
     QStringList whileAsked;
-    rig.messages.onShow = [&](const MessageRequest &) {
-        whileAsked << u"%1 %2 %3 %4"_s.arg(
-            rig.panel(), rig.caption(), QString::number(rig.flow.fLinkActive), QString::number(rig.link.port()));
+    rig.messages.onShow = [&](const MessageRequest &request) {
+        if (request.text == kConnectErrorText)
+            whileAsked << rig.state() + u'|' + QString::number(rig.link.port());
     };
-    if (retryFirst)
-        rig.messages.script.answers << QMessageBox::Retry;
-    rig.messages.script.answers << QMessageBox::Cancel;
+    QList<QMessageBox::StandardButton> &answers = rig.messages.script.answers;
+    if (failsAtOnce)
+        answers << QMessageBox::Ok;
+    if (retryFirst && failsAtOnce)
+        answers << QMessageBox::Retry << QMessageBox::Ok;
+    else if (retryFirst)
+        answers << QMessageBox::Retry;
+    answers << QMessageBox::Cancel;
 
     rig.pressConnect();
-    const int boxes = retryFirst ? 2 : 1;
-    QTRY_COMPARE_WITH_TIMEOUT(rig.messages.script.shown.size(), boxes, kWaitMs);
+    QStringList attempt {kConnectErrorText};
+    if (failsAtOnce)
+        attempt.prepend(u"Invalid port number 0"_s);
+    const QStringList expected = retryFirst ? attempt + attempt : attempt;
+    QTRY_COMPARE_WITH_TIMEOUT(rig.shownTexts(), expected, kWaitMs);
     for (const MessageRequest &box : std::as_const(rig.messages.script.shown)) {
-        QCOMPARE(box.text, u"Error: can't connect to the gateway ,please check your connection"_s);
-        QCOMPARE(box.title, u"Error"_s);
-        QCOMPARE(box.icon, QMessageBox::Critical);
-        QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+        const bool ours = box.text == kConnectErrorText;
+        QCOMPARE(box.title, ours ? u"Error"_s : u"Varlisk"_s);
+        QCOMPARE(box.icon, ours ? QMessageBox::Critical : QMessageBox::NoIcon);
+        QCOMPARE(box.buttons, ours ? QMessageBox::Retry | QMessageBox::Cancel : QMessageBox::Ok);
     }
     // Already disconnected while the question waits; a retry goes to the same port.
-    QCOMPARE(whileAsked, QStringList(boxes, u"Connection error Connect 0 %1"_s.arg(port)));
+    QCOMPARE(whileAsked, QStringList(retryFirst ? 2 : 1, u"Connection error|Connect|idle|down|%1"_s.arg(port)));
 
-    QCOMPARE(rig.panel(), u"Connection failed"_s);
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QVERIFY(!rig.flow.fLinkActive);
+    QCOMPARE(rig.state(), u"Connection failed|Connect|idle|down"_s);
     QCOMPARE(rig.dialogsShown, 1);
     // Nothing starts again by itself.
     QTest::qWait(100 * kShortConnectStepMs + 200);
-    QCOMPARE(rig.messages.script.shown.size(), boxes);
-    QCOMPARE(rig.panel(), u"Connection failed"_s);
+    QCOMPARE(rig.shownTexts(), expected);
+    QCOMPARE(rig.state(), u"Connection failed|Connect|idle|down"_s);
 }
 
 void tst_ConnectionFlow::gatewayDropsMidRead()
 {
     Rig &rig = *m_rig;
-    quint16 port = 0;
-    QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s, u"--drop-after"_s, u"40"_s}, &port));
-    rig.dialogAnswers << netChoice(port);
+    const quint16 port = startListeningSimulator({u"--drop-after"_s, u"40"_s});
+    QVERIFY(port);
+    rig.dialogAnswers << choice(u"NET"_s, port);
 
     rig.pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"NET Disconnected"_s, kWaitMs);
-    QVERIFY(!rig.flow.fLinkActive);
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QVERIFY(!rig.link.isConnected());
-    QCOMPARE(rig.replies.lines(), 40);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.state(), u"NET Disconnected|Connect|idle|down"_s, kWaitMs);
+    QCOMPARE(rig.replies.lines, 40);
     // The unfinished log-on asks nothing once the console is disconnected.
     QTest::qWait(static_cast<int>(WriteQueue::kLogonTimeOut.count()) + 500);
     QVERIFY(rig.messages.script.shown.isEmpty());
-    QCOMPARE(rig.panel(), u"NET Disconnected"_s);
+    QCOMPARE(rig.state(), u"NET Disconnected|Connect|idle|down"_s);
     QCOMPARE(rig.dialogsShown, 1);
-}
-
-void tst_ConnectionFlow::wrongPassword_data()
-{
-    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
-    QTest::addColumn<int>("logOnQuestions");
-    QTest::newRow("cancel") << QList<QMessageBox::StandardButton> {QMessageBox::Cancel, QMessageBox::Ok} << 1;
-    QTest::newRow("retry, then cancel") << QList<QMessageBox::StandardButton> {QMessageBox::Retry, QMessageBox::Cancel,
-        QMessageBox::Ok} << 2;
 }
 
 void tst_ConnectionFlow::wrongPassword()
 {
-    QFETCH(QList<QMessageBox::StandardButton>, answers);
-    QFETCH(int, logOnQuestions);
     Rig &rig = *m_rig;
-    quint16 port = 0;
-    QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s}, &port));
-    rig.messages.script.answers = answers;
-    rig.dialogAnswers << netChoice(port, u"0"_s, u"0"_s, u"0000"_s);
+    const quint16 port = startListeningSimulator();
+    QVERIFY(port);
+    rig.messages.script.answers << QMessageBox::Cancel << QMessageBox::Ok;
+    rig.dialogAnswers << choice(u"NET"_s, port, u"0"_s, u"0"_s, u"0000"_s);
 
     rig.pressConnect();
     QTRY_COMPARE_WITH_TIMEOUT(rig.panel(), u"failed write to gateway"_s, kWaitMs);
-    QCOMPARE(rig.messages.script.shown.size(), logOnQuestions + 1);
-    for (int index = 0; index < logOnQuestions; ++index) {
-        const MessageRequest &question = rig.messages.script.shown.at(index);
-        QCOMPARE(question.text, u"Error: can't write : Login\r\nplease check your data."_s);
-        QCOMPARE(question.title, u"Login"_s);
-        // The log-on is the last (only) entry: Retry and Cancel, Cancel preselected.
-        QCOMPARE(question.buttons, QMessageBox::Retry | QMessageBox::Cancel);
-        QCOMPARE(question.defaultButton, QMessageBox::Cancel);
-    }
-    QCOMPARE(rig.messages.script.shown.last().text, u"Error: can't write data to : \r\nLogin"_s);
-    QCOMPARE(rig.monitor.sent, QStringList(logOnQuestions, u"CPW0000"_s));
-    QCOMPARE(rig.replies.lines(), 0);
+    QCOMPARE(rig.shownTexts(),
+        (QStringList {
+            u"Error: can't write : Login\r\nplease check your data."_s, u"Error: can't write data to : \r\nLogin"_s}));
+    // The log-on is the last (only) entry: Retry and Cancel, Cancel preselected.
+    const MessageRequest &question = rig.messages.script.shown.first();
+    QCOMPARE(question.title, u"Login"_s);
+    QCOMPARE(question.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+    QCOMPARE(question.defaultButton, QMessageBox::Cancel);
+    QCOMPARE(rig.replies.lines, 0);
     // A refused log-on leaves the link open for the operator.
-    QVERIFY(rig.link.isConnected());
-    QVERIFY(rig.flow.fLinkActive);
-    QCOMPARE(rig.caption(), u"Disconnect"_s);
+    QCOMPARE(rig.state(), u"failed write to gateway|Disconnect|active|up"_s);
 }
 
 void tst_ConnectionFlow::lineChangeDisconnects()
 {
     Rig &rig = *m_rig;
-    quint16 port = 0;
-    QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s}, &port));
-    rig.dialogAnswers << netChoice(port, u"0"_s, u"1"_s);
+    const quint16 port = startListeningSimulator();
+    QVERIFY(port);
+    rig.dialogAnswers << choice(u"NET"_s, port, u"0"_s, u"1"_s);
     rig.pressConnect();
     QTRY_VERIFY(rig.link.isConnected());
 
     emit rig.link.onSplAction(CSpooling::splLineChange);
-    QVERIFY(!rig.flow.fLinkActive);
-    QVERIFY(!rig.link.isConnected());
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
-    QCOMPARE(rig.caption(), u"Connect"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QCOMPARE(rig.dialogsShown, 1);
 }
 
@@ -657,39 +604,30 @@ void tst_ConnectionFlow::strayCodesWhileDisconnectedOpenNothing_data()
     QTest::newRow("send done") << qint32(CSpooling::splSendDone);
 }
 
+// A late event of a closed link must not open the dialog (a toggle would).
 void tst_ConnectionFlow::strayCodesWhileDisconnectedOpenNothing()
 {
     QFETCH(qint32, code);
     Rig &rig = *m_rig;
     emit rig.link.onSplAction(code);
     QCOMPARE(rig.dialogsShown, 0);
-    QVERIFY(!rig.flow.fLinkActive);
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
 }
 
 void tst_ConnectionFlow::cancelInDialogOpensNothing()
 {
     Rig &rig = *m_rig;
-    {
-        SettingsFile file(SettingsLocation::settingFile(m_dir->path()));
-        QVERIFY(file.setValue(ConnectionFlow::kSection, u"LastCon"_s, u"1"_s));
-    }
-    ConnectionChoice cancelled = netChoice(4001);
-    cancelled.g_Mode = u"ERR"_s;
+    writeSetting(ConnectionFlow::kSection, u"LastCon"_s, u"1"_s);
+    ConnectionChoice cancelled = choice(u"ERR"_s, 4001);
     rig.dialogAnswers << cancelled;
 
     rig.pressConnect();
     QCOMPARE(rig.dialogsShown, 1);
-    QVERIFY(!rig.flow.fLinkActive);
     QVERIFY(rig.link.ConnectMode.isEmpty());
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QVERIFY(!rig.progress.isStepTimerActive(ucProgress::kConnectTimer));
-    QCOMPARE(setting(u"RecMode"_s), u"0"_s);
-    QCOMPARE(setting(u"LastCon"_s), u"1"_s);
-    for (const QString &key : {u"NetPort"_s, u"server"_s, u"login"_s, u"unitID"_s})
-        QCOMPARE(setting(key), QString());
+    QCOMPARE(settings({u"RecMode"_s, u"LastCon"_s, u"NetPort"_s, u"server"_s, u"login"_s, u"unitID"_s}),
+        (QStringList {u"RecMode=0"_s, u"LastCon=1"_s, u"NetPort="_s, u"server="_s, u"login="_s, u"unitID="_s}));
     QVERIFY(rig.messages.script.shown.isEmpty());
 }
 
@@ -697,25 +635,69 @@ void tst_ConnectionFlow::settingsThatCannotBeWrittenOpenNothing()
 {
     // The settings folder is a file, so Setting.xml can be neither read nor written.
     const QString notAFolder = m_dir->filePath(u"plain-file"_s);
-    {
-        QFile file(notAFolder);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
+    QFile file(notAFolder);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
     Rig rig(notAFolder);
-    quint16 port = 0;
-    QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s}, &port));
-    rig.dialogAnswers << netChoice(port);
+    const quint16 port = startListeningSimulator();
+    QVERIFY(port);
+    rig.dialogAnswers << choice(u"NET"_s, port);
 
     rig.pressConnect();
     QCOMPARE(rig.messages.script.shown.size(), 1);
-    QVERIFY(rig.messages.script.shown.first().text.startsWith(u"Error: can't save the connection settings"_s));
+    QVERIFY(rig.shownTexts().first().startsWith(u"Error: can't save the connection settings"_s));
     QCOMPARE(rig.messages.script.shown.first().icon, QMessageBox::Critical);
-    QVERIFY(!rig.flow.fLinkActive);
     QVERIFY(rig.link.ConnectMode.isEmpty());
-    QCOMPARE(rig.caption(), u"Connect"_s);
-    QCOMPARE(rig.panel(), u"Disconnected"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QTest::qWait(200);
     QVERIFY(!rig.link.isConnected());
+}
+
+void tst_ConnectionFlow::realDialog_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("OK") << u"cmdOk"_s;
+    QTest::newRow("Cancel") << u"cmdCancel"_s;
+}
+
+// The flow's own dialog runner with the real dialog: its stored serial choice
+// (COM 3, mapped to a pseudo terminal) is opened on OK, nothing on Cancel.
+void tst_ConnectionFlow::realDialog()
+{
+    QFETCH(QString, button);
+    QVERIFY(startPtyPair());
+    writeSetting(u"COMPorts"_s, u"COM3"_s, m_consoleEnd);
+    writeSetting(ConnectionFlow::kSection, u"LastCon"_s, u"0"_s);
+    writeSetting(ConnectionFlow::kSection, u"CComNum"_s, u"2"_s);
+    m_rig = std::make_unique<Rig>(m_dir->path(), true);
+    Rig &rig = *m_rig;
+    // A flag left from an earlier TCP choice does not hold back the serial log-on.
+    rig.flow.g_Login = u"1"_s;
+
+    QTimer clicker;
+    clicker.start(20);
+    connect(&clicker, &QTimer::timeout, &clicker, [&] {
+        if (auto *dialog = qobject_cast<frmConnectionSelect *>(QApplication::activeModalWidget())) {
+            clicker.stop();
+            dialog->findChild<QAbstractButton *>(button)->click();
+        }
+    });
+    rig.pressConnect();
+
+    if (button == u"cmdOk") {
+        QCOMPARE(rig.link.devicePath(), m_consoleEnd);
+        QCOMPARE(rig.state(), u"Connecting...|Disconnect|active|up"_s);
+        QCOMPARE(rig.flow.g_Pass, u"5823"_s);
+        QCOMPARE(settings({u"LastCon"_s, u"CComNum"_s, u"CBitRate"_s}),
+            (QStringList {u"LastCon=0"_s, u"CComNum=2"_s, u"CBitRate=3"_s}));
+        QTRY_COMPARE(rig.monitor.sent, QStringList {u"CPW5823"_s});
+        rig.pressConnect();
+    } else {
+        QVERIFY(rig.link.ConnectMode.isEmpty());
+        QCOMPARE(settings({u"RecMode"_s, u"CBitRate"_s}), (QStringList {u"RecMode=0"_s, u"CBitRate="_s}));
+    }
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 QTEST_MAIN(tst_ConnectionFlow)
