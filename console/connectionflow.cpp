@@ -117,7 +117,12 @@ void ConnectionFlow::ConnectChange(const QString &sKey, bool fShowDialog)
         m_toolbar.setButtonCaption(kConnectKey, kCaptionDisconnect);
     }
     fLinkActive = true;
+    const QPointer<ConnectionFlow> self(this);
     m_link.FillBuffer();
+    // A server that cannot listen reports it in a box and raises no code; left
+    // active it would show "Connect" with a button that only disconnects.
+    if (self && fLinkActive && isServerMode() && !m_link.isListening() && !m_link.isConnected())
+        disconnectLink();
 }
 
 bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)

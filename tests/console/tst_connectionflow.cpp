@@ -198,12 +198,12 @@ private slots:
     void retryAfterTimeOutReconnectsWithoutDialog();
     void connectionError_data();
     void connectionError();
+    void serverPortInUse();
     void gatewayDropsMidRead();
     void wrongPassword();
     void lineChangeDisconnects();
     void strayCodesWhileDisconnectedOpenNothing_data();
     void strayCodesWhileDisconnectedOpenNothing();
-    void cancelInDialogOpensNothing();
     void settingsThatCannotBeWrittenOpenNothing();
     void realDialog_data();
     void realDialog();
@@ -542,6 +542,22 @@ void tst_ConnectionFlow::connectionError()
     QCOMPARE(rig.state(), u"Connection failed|Connect|idle|down"_s);
 }
 
+void tst_ConnectionFlow::serverPortInUse()
+{
+    Rig &rig = *m_rig;
+    QTcpServer occupant;
+    QVERIFY(occupant.listen(QHostAddress::Any, 0));
+    rig.dialogAnswers << choice(u"NET"_s, occupant.serverPort(), u"1"_s) << choice(u"ERR"_s, 0);
+
+    rig.pressConnect();
+    QCOMPARE(rig.messages.script.shown.size(), 1);
+    QCOMPARE(rig.messages.script.shown.first().title, u"Varlisk"_s);
+    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
+    // The next press asks again instead of only disconnecting.
+    rig.pressConnect();
+    QCOMPARE(rig.dialogsShown, 2);
+}
+
 void tst_ConnectionFlow::gatewayDropsMidRead()
 {
     Rig &rig = *m_rig;
@@ -614,23 +630,6 @@ void tst_ConnectionFlow::strayCodesWhileDisconnectedOpenNothing()
     QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
 }
 
-void tst_ConnectionFlow::cancelInDialogOpensNothing()
-{
-    Rig &rig = *m_rig;
-    writeSetting(ConnectionFlow::kSection, u"LastCon"_s, u"1"_s);
-    ConnectionChoice cancelled = choice(u"ERR"_s, 4001);
-    rig.dialogAnswers << cancelled;
-
-    rig.pressConnect();
-    QCOMPARE(rig.dialogsShown, 1);
-    QVERIFY(rig.link.ConnectMode.isEmpty());
-    QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
-    QVERIFY(!rig.progress.isStepTimerActive(ucProgress::kConnectTimer));
-    QCOMPARE(settings({u"RecMode"_s, u"LastCon"_s, u"NetPort"_s, u"server"_s, u"login"_s, u"unitID"_s}),
-        (QStringList {u"RecMode=0"_s, u"LastCon=1"_s, u"NetPort="_s, u"server="_s, u"login="_s, u"unitID="_s}));
-    QVERIFY(rig.messages.script.shown.isEmpty());
-}
-
 void tst_ConnectionFlow::settingsThatCannotBeWrittenOpenNothing()
 {
     // The settings folder is a file, so Setting.xml can be neither read nor written.
@@ -693,8 +692,12 @@ void tst_ConnectionFlow::realDialog()
         QTRY_COMPARE(rig.monitor.sent, QStringList {u"CPW5823"_s});
         rig.pressConnect();
     } else {
+        // Nothing opened, and only "RecMode" written.
         QVERIFY(rig.link.ConnectMode.isEmpty());
-        QCOMPARE(settings({u"RecMode"_s, u"CBitRate"_s}), (QStringList {u"RecMode=0"_s, u"CBitRate="_s}));
+        QVERIFY(!rig.progress.isStepTimerActive(ucProgress::kConnectTimer));
+        QVERIFY(rig.messages.script.shown.isEmpty());
+        QCOMPARE(settings({u"RecMode"_s, u"LastCon"_s, u"CComNum"_s, u"CBitRate"_s, u"NetPort"_s, u"login"_s}),
+            (QStringList {u"RecMode=0"_s, u"LastCon=0"_s, u"CComNum=2"_s, u"CBitRate="_s, u"NetPort="_s, u"login="_s}));
     }
     QCOMPARE(rig.state(), u"Disconnected|Connect|idle|down"_s);
     QVERIFY(!QApplication::activeModalWidget());
