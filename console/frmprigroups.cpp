@@ -1,11 +1,16 @@
 #include "frmprigroups.h"
 
 #include "configpages.h"
+#include "messageboxqueuequestions.h"
+#include "progressqueueadapter.h"
+#include "spoolingqueuelink.h"
+#include "writequeue.h"
 
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <frmabout.h>
 #include <messageboxservice.h>
+#include <monitorpage.h>
 #include <programversion.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -27,7 +32,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include <limits>
 #include <optional>
 
 namespace {
@@ -42,8 +46,6 @@ const QString kKeyFontBold = QStringLiteral("FontBold");
 const QString kDefaultFontName = QStringLiteral("Courier New");
 const QString kDefaultFontSize = QStringLiteral("11");
 const QString kDefaultFontBold = QStringLiteral("1");
-
-const QString kProductTitle = QStringLiteral("Varlisk");
 
 // The skin list, in list order, with each entry's style sheet in the Styles folder.
 struct SkinEntry
@@ -92,15 +94,33 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     buildWindow();
 
     objSpool = new CSpooling(this);
-    CSpooling::Services services;
-    services.owner = this;
-    services.progress = this;
-    services.toolbar = this;
-    services.replies = this;
-    // The monitor page and its relay socket register here once the page exists:
-    // services.monitor (echo, received lines, "Enable Analyze") and services.relay.
-    objSpool->setServices(services);
+    m_monitor->setLink(objSpool);
     m_progress->setConnectionState(this);
+
+    m_queueLink = std::make_unique<SpoolingQueueLink>(*objSpool);
+    m_queueProgress = std::make_unique<ProgressQueueAdapter>(*m_progress);
+    m_queueQuestions = std::make_unique<MessageBoxQueueQuestions>(m_messages, this);
+    m_queue = std::make_unique<WriteQueue>(*m_queueLink, *m_queueProgress, *m_queueQuestions);
+    connect(objSpool, &CSpooling::WriteResult, m_queue.get(), &WriteQueue::objSpool_WriteResult);
+    connect(m_progress, &ucProgress::writeOperationStarted, m_queue.get(), &WriteQueue::clearFailedList);
+
+    // The flow handles the link's action codes and the strip's steps and
+    // time-outs itself, passing the write steps on to the queue.
+    ConnectionFlow::Options flowOptions;
+    flowOptions.settingsFolder = m_settingsFolder;
+    flowOptions.chooseConnection = options.chooseConnection;
+    flowOptions.clearTables = [this] { m_configPages->clearTables(); };
+    flowOptions.messageParent = this;
+    m_flow = new ConnectionFlow(*objSpool, *m_progress, *m_toolBar, *m_queue, m_messages, flowOptions, this);
+
+    CSpooling::Services services;
+    services.owner = m_flow;
+    services.progress = m_flow;
+    services.toolbar = m_flow;
+    services.replies = this;
+    services.monitor = m_monitor;
+    services.relay = m_monitor->relay();
+    objSpool->setServices(services);
 }
 
 FrmPRIGroups::~FrmPRIGroups()
@@ -109,6 +129,10 @@ FrmPRIGroups::~FrmPRIGroups()
     // call back into the half-destroyed window meanwhile.
     m_progress->setConnectionState(nullptr);
     objSpool->setServices({});
+    m_progress->disconnect(m_queue.get());
+    objSpool->disconnect(m_queue.get());
+    m_progress->disconnect(m_flow);
+    objSpool->disconnect(m_flow);
 }
 
 void FrmPRIGroups::buildWindow()
@@ -216,11 +240,12 @@ QWidget *FrmPRIGroups::buildPageArea()
         if (QWidget *content = m_configPages->page(index)) {
             frameLayout->addWidget(content, 1);
         } else if (index == ConfigPages::PageDBG) {
-            // The traffic monitor takes this page's place.
-            auto *placeholder = new QLabel(QStringLiteral("Traffic monitor"), frame);
-            placeholder->setObjectName(QStringLiteral("lblDBGPlaceholder"));
-            placeholder->setAlignment(Qt::AlignCenter);
-            frameLayout->addWidget(placeholder, 1);
+            // The traffic monitor; the link is handed to it once it exists.
+            m_monitor = new MonitorPage(nullptr, m_messages, m_settingsFolder, frame);
+            m_monitor->setObjectName(QStringLiteral("DBG"));
+            connect(m_monitor, &MonitorPage::monitorFontChanged, this,
+                [this](const MonitorFont &font) { m_monitorFont = font; });
+            frameLayout->addWidget(m_monitor, 1);
         }
         // Pages stay hidden until start-up shows the first one.
         frame->setVisible(false);
@@ -287,9 +312,9 @@ void FrmPRIGroups::loadPreferences()
     loadSkinPreference();
     loadMonitorFont();
     layoutPages();
-    fLinkActive = false;
-    // The monitor page applies its filter ("Set Filter") and loads the histories
-    // of its inputs here: txtDBGFilter "DBGFilter", txtDBGNetC "DBGClient".
+    m_flow->fLinkActive = false;
+    // "Set Filter" with the still empty filter input, then the input histories.
+    m_monitor->startUp();
 }
 
 void FrmPRIGroups::loadSkinPreference()
@@ -325,6 +350,13 @@ void FrmPRIGroups::loadMonitorFont()
         m_monitorFont.FontSize = kDefaultFontSize;
     if (m_monitorFont.FontName.isEmpty())
         m_monitorFont.FontName = kDefaultFontName;
+    m_monitor->setMonitorFont(m_monitorFont);
+}
+
+void FrmPRIGroups::setMonitorFont(const MonitorFont &font)
+{
+    m_monitorFont = font;
+    m_monitor->setMonitorFont(font);
 }
 
 void FrmPRIGroups::layoutPages()
@@ -395,10 +427,7 @@ void FrmPRIGroups::ucToolBar_BtnClick(const QString &key)
 
 void FrmPRIGroups::ConnectChange(const QString &sKey, bool fShowDialog)
 {
-    // The connection flow (connection dialog, InitCOM/InitNET, FillBuffer, the
-    // "connecting" operation and the log-on) is built here.
-    Q_UNUSED(sKey)
-    Q_UNUSED(fShowDialog)
+    m_flow->ConnectChange(sKey, fShowDialog);
 }
 
 // Skins -----------------------------------------------------------------------
@@ -444,18 +473,12 @@ void FrmPRIGroups::cmdAbout_Click()
 
 void FrmPRIGroups::cmdRefresh_Click()
 {
-    objSpool->SendCommand(QStringLiteral("CPW") + g_Pass, false);
+    m_queue->sendRefresh(m_flow->g_Pass);
 }
 
 void FrmPRIGroups::cmbReset_Click()
 {
-    MessageRequest question;
-    question.text = QStringLiteral("Do you really want to restart the gateway?");
-    question.title = QStringLiteral("Restart");
-    question.icon = QMessageBox::Warning;
-    question.buttons = QMessageBox::Yes | QMessageBox::No;
-    if (m_messages.show(this, question) == QMessageBox::Yes)
-        objSpool->SendCommand(QStringLiteral("RBT"), false);
+    m_queue->restartGateway();
 }
 
 // Save Data -------------------------------------------------------------------
@@ -492,19 +515,7 @@ void FrmPRIGroups::cmdSAVE_Click()
 
 void FrmPRIGroups::startWrite(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut)
 {
-    // Replaces whatever was queued, sends the first entry and starts the write
-    // operation of the strip, one step per entry. Deciding on each answer or
-    // time-out and sending the following entries is the write queue's work
-    // (writeQueue, run on each step of the strip).
-    g_Queue = entries;
-    g_QueueCount = static_cast<qint16>(qMin<qsizetype>(entries.size(), std::numeric_limits<qint16>::max()));
-    g_QueueIndex = 0;
-    g_WriteOK = false;
-    if (g_QueueCount == 0)
-        return;
-    objSpool->SendCommand(g_Queue.first().Cmd, false);
-    m_progress->StartProgress(sKey, g_QueueCount, ucProgress::kWriteTimer, static_cast<qint32>(timeOut.count()));
-    m_progress->setPanelText(QStringLiteral("send data : ") + g_Queue.first().Desc);
+    m_queue->start(entries, sKey, static_cast<qint32>(timeOut.count()));
 }
 
 // Exit ------------------------------------------------------------------------
@@ -537,35 +548,6 @@ void FrmPRIGroups::closeEvent(QCloseEvent *event)
 
 // Services of the link ---------------------------------------------------------
 
-void FrmPRIGroups::showOpenError(const QString &description)
-{
-    MessageRequest message;
-    message.text = description;
-    message.title = kProductTitle;
-    message.icon = QMessageBox::NoIcon;
-    m_messages.show(this, message);
-}
-
-void FrmPRIGroups::setPanelText(const QString &sText)
-{
-    m_progress->setPanelText(sText);
-}
-
-void FrmPRIGroups::StartServer()
-{
-    m_progress->StartServer();
-}
-
-void FrmPRIGroups::StartProgress(const QString &sKey)
-{
-    m_progress->StartProgress(sKey);
-}
-
-void FrmPRIGroups::setButtonCaption(const QString &key, const QString &sCaption)
-{
-    m_toolBar->setButtonCaption(key, sCaption);
-}
-
 void FrmPRIGroups::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
 {
     m_configPages->applyRecord(code, fields);
@@ -578,7 +560,9 @@ void FrmPRIGroups::setVersion(const QString &text)
 
 void FrmPRIGroups::setWriteOK(bool isOK)
 {
-    g_WriteOK = isOK;
+    // The queue's WriteResult handler has set the flag already; the analysis sets
+    // it again after the handler, to the same value.
+    m_queue->g_WriteOK = isOK;
 }
 
 bool FrmPRIGroups::isConnected() const

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "connectionflow.h"
 #include "queueentry.h"
 
+#include <monitorlog.h>
+
 #include <connectionstate.h>
-#include <ilinkowner.h>
-#include <ilinkprogress.h>
-#include <ilinktoolbar.h>
 #include <ireplysink.h>
 
 #include <QList>
@@ -16,10 +16,16 @@
 
 #include <array>
 #include <chrono>
+#include <memory>
 
 class CSpooling;
 class ConfigPages;
+class MessageBoxQueueQuestions;
 class MessageBoxService;
+class MonitorPage;
+class ProgressQueueAdapter;
+class SpoolingQueueLink;
+class WriteQueue;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -31,12 +37,7 @@ class ucToolBar;
 // with "Save Data", and the progress strip. It owns the gateway link objSpool and
 // is the place where the link, the pages, the strip and the toolbar are wired
 // together; each of them does its own work.
-class FrmPRIGroups : public QMainWindow,
-                     private ILinkOwner,
-                     private ILinkProgress,
-                     private ILinkToolbar,
-                     private IReplySink,
-                     private ConnectionState
+class FrmPRIGroups : public QMainWindow, private IReplySink, private ConnectionState
 {
     Q_OBJECT
 
@@ -64,18 +65,12 @@ public:
         QString settingsFolder;
         QString stylesFolder;
         MessageBoxService *messages = nullptr;
+        // Shows the connection dialog; empty means the real one.
+        ConnectionFlow::DialogRunner chooseConnection;
     };
 
-    // The monitor log's font as stored in "DBGFont": a name, a size in points as
-    // decimal text and a bold flag "1" or "0".
-    struct MonitorFont
-    {
-        QString FontName;
-        QString FontSize;
-        QString FontBold;
-
-        friend bool operator==(const MonitorFont &, const MonitorFont &) = default;
-    };
+    // The monitor log's font as stored in "DBGFont".
+    using MonitorFont = ::MonitorFont;
 
     explicit FrmPRIGroups(QWidget *parent = nullptr);
     explicit FrmPRIGroups(const Options &options, QWidget *parent = nullptr);
@@ -91,15 +86,18 @@ public:
     int visiblePage() const;
 
     // Connects or disconnects ("connect", "disconnect", or "" to toggle), with or
-    // without the connection dialog.
+    // without the connection dialog; the connection flow does the work.
     void ConnectChange(const QString &sKey = QString(), bool fShowDialog = true);
+    ConnectionFlow *connectionFlow() const { return m_flow; }
 
     MonitorFont monitorFont() const { return m_monitorFont; }
-    void setMonitorFont(const MonitorFont &font) { m_monitorFont = font; }
+    void setMonitorFont(const MonitorFont &font);
 
     ConfigPages *configPages() const { return m_configPages; }
     ucProgress *progressStrip() const { return m_progress; }
     ucToolBar *toolBar() const { return m_toolBar; }
+    MonitorPage *monitorPage() const { return m_monitor; }
+    WriteQueue *writeQueue() const { return m_queue.get(); }
     QFrame *page(int index) const;
     QString settingsFolder() const { return m_settingsFolder; }
     QString stylesFolder() const { return m_stylesFolder; }
@@ -111,22 +109,6 @@ public:
 
     // The gateway link, for the life of the window.
     CSpooling *objSpool = nullptr;
-
-    // Fields of the connection flow, filled from the connection dialog.
-    bool fLinkActive = false;
-    QString connMode;
-    QString g_Pass;
-    QString g_Login = QStringLiteral("0");
-    QString g_Server = QStringLiteral("0");
-    QString g_UnitID;
-    QString g_OPT_MDM;
-
-    // The commands of the current write, the entry awaiting its answer, and the
-    // flag set when the gateway confirmed it.
-    QList<QueueEntry> g_Queue;
-    qint16 g_QueueCount = 0;
-    qint16 g_QueueIndex = 0;
-    bool g_WriteOK = false;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -151,18 +133,9 @@ private:
     void cmdRefresh_Click();
     void cmbReset_Click();
 
-    // Replaces the write queue with entries and sends the first one.
+    // Replaces the write queue with entries and starts writing them.
     void startWrite(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut);
 
-    // ILinkOwner
-    QString serverFlag() const override { return g_Server; }
-    void showOpenError(const QString &description) override;
-    // ILinkProgress
-    void setPanelText(const QString &sText) override;
-    void StartServer() override;
-    void StartProgress(const QString &sKey) override;
-    // ILinkToolbar
-    void setButtonCaption(const QString &key, const QString &sCaption) override;
     // IReplySink
     void applyRecord(const QString &code, const FieldCodecs::SplitResult &fields) override;
     void setVersion(const QString &text) override;
@@ -187,6 +160,13 @@ private:
     QWidget *m_pageArea = nullptr;
     std::array<QFrame *, kPageCount> framMenu {};
     QPushButton *cmdSAVE = nullptr;
+    MonitorPage *m_monitor = nullptr;
+
+    std::unique_ptr<SpoolingQueueLink> m_queueLink;
+    std::unique_ptr<ProgressQueueAdapter> m_queueProgress;
+    std::unique_ptr<MessageBoxQueueQuestions> m_queueQuestions;
+    std::unique_ptr<WriteQueue> m_queue;
+    ConnectionFlow *m_flow = nullptr;
 
     QPointer<QWidget> m_splash;
     MonitorFont m_monitorFont;

@@ -8,6 +8,7 @@
 #include <settingslocation.h>
 #include <ucprogress.h>
 #include <uctoolbar.h>
+#include <writequeue.h>
 
 #include <QAction>
 #include <QApplication>
@@ -101,6 +102,12 @@ std::unique_ptr<FrmPRIGroups> tst_MainWindow::makeWindow(const QString &stylesFo
     options.settingsFolder = m_dir->path();
     options.stylesFolder = stylesFolder;
     options.messages = &m_messages;
+    // The operator cancels the connection dialog.
+    options.chooseConnection = [] {
+        ConnectionChoice cancelled;
+        cancelled.g_Mode = QStringLiteral("ERR");
+        return cancelled;
+    };
     return std::make_unique<FrmPRIGroups>(options);
 }
 
@@ -208,7 +215,7 @@ void tst_MainWindow::startUpShowsFxoPage()
     for (int index = 0; index < entries.size(); ++index)
         QCOMPARE(cmbSkin->itemText(index), entries.at(index));
     QVERIFY(window->findChild<QPushButton *>(QStringLiteral("cmdSAVE"))->isVisible());
-    QVERIFY(!window->fLinkActive);
+    QVERIFY(!window->connectionFlow()->fLinkActive);
 
     // A second start-up does not run the sequence again.
     window->showPage(ConfigPages::PageGSM);
@@ -479,8 +486,8 @@ void tst_MainWindow::saveWhileDisconnected()
 {
     auto window = makeWindow();
     window->startUp();
-    window->g_QueueCount = 3; // left from an earlier write
-    window->g_QueueIndex = 2;
+    window->writeQueue()->g_QueueCount = 3; // left from an earlier write
+    window->writeQueue()->g_QueueIndex = 2;
 
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSAVE")), Qt::LeftButton);
 
@@ -490,8 +497,8 @@ void tst_MainWindow::saveWhileDisconnected()
     QCOMPARE(notice.title, QStringLiteral("info"));
     QCOMPARE(notice.icon, QMessageBox::Information);
     // Nothing queued, nothing started.
-    QCOMPARE(window->g_QueueCount, qint16(3));
-    QCOMPARE(window->g_QueueIndex, qint16(2));
+    QCOMPARE(window->writeQueue()->g_QueueCount, qint16(3));
+    QCOMPARE(window->writeQueue()->g_QueueIndex, qint16(2));
     QVERIFY(!window->progressStrip()->isStepTimerActive(ucProgress::kWriteTimer));
 }
 
@@ -508,7 +515,7 @@ void tst_MainWindow::saveOnDebugPageSendsNothing()
     QTest::qWait(20);
     QVERIFY(m_messages.shown.isEmpty());
     QCOMPARE(peer->bytesAvailable(), 0);
-    QCOMPARE(window->g_QueueCount, qint16(0));
+    QCOMPARE(window->writeQueue()->g_QueueCount, qint16(0));
 }
 
 void tst_MainWindow::saveSendsFirstRecordOfVisiblePage()
@@ -527,13 +534,13 @@ void tst_MainWindow::saveSendsFirstRecordOfVisiblePage()
         // A page that gives no records writes nothing.
         QTest::qWait(20);
         QCOMPARE(peer->bytesAvailable(), 0);
-        QCOMPARE(window->g_QueueCount, qint16(0));
+        QCOMPARE(window->writeQueue()->g_QueueCount, qint16(0));
         return;
     }
-    QCOMPARE(window->g_Queue, expected.entries);
-    QCOMPARE(window->g_QueueCount, qint16(expected.entries.size()));
-    QCOMPARE(window->g_QueueIndex, qint16(0));
-    QVERIFY(!window->g_WriteOK);
+    QCOMPARE(window->writeQueue()->g_Queue, expected.entries);
+    QCOMPARE(window->writeQueue()->g_QueueCount, qint16(expected.entries.size()));
+    QCOMPARE(window->writeQueue()->g_QueueIndex, qint16(0));
+    QVERIFY(!window->writeQueue()->g_WriteOK);
     const QByteArray line = expected.entries.first().Cmd.toLatin1() + '\r';
     QTRY_COMPARE(peer->bytesAvailable(), qint64(line.size()));
     QCOMPARE(peer->readAll(), line);
@@ -549,7 +556,7 @@ void tst_MainWindow::refreshAndRestartCommands()
     QTcpServer server;
     QTcpSocket *peer = nullptr;
     connectLink(*window, server, peer);
-    window->g_Pass = QStringLiteral("1234");
+    window->connectionFlow()->g_Pass = QStringLiteral("1234");
 
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
     QTRY_COMPARE(peer->bytesAvailable(), qint64(8));
@@ -585,9 +592,9 @@ void tst_MainWindow::versionLineSetsLabel()
     auto *lblESN = window->findChild<QLabel *>(QStringLiteral("lblESN"));
     QTRY_COMPARE(lblESN->text(), QStringLiteral("V3.2 build 77"));
     peer->write("OK\r");
-    QTRY_VERIFY(window->g_WriteOK);
+    QTRY_VERIFY(window->writeQueue()->g_WriteOK);
     peer->write("ERR 4\r");
-    QTRY_VERIFY(!window->g_WriteOK);
+    QTRY_VERIFY(!window->writeQueue()->g_WriteOK);
 }
 
 // ---- splash and About -------------------------------------------------------------
