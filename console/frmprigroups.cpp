@@ -38,14 +38,6 @@ namespace {
 
 const QString kSectionSkin = QStringLiteral("SKIN");
 const QString kKeySkinNum = QStringLiteral("num");
-const QString kSectionDBGFont = QStringLiteral("DBGFont");
-const QString kKeyFontName = QStringLiteral("FontName");
-const QString kKeyFontSize = QStringLiteral("FontSize");
-const QString kKeyFontBold = QStringLiteral("FontBold");
-
-const QString kDefaultFontName = QStringLiteral("Courier New");
-const QString kDefaultFontSize = QStringLiteral("11");
-const QString kDefaultFontBold = QStringLiteral("1");
 
 // The skin list, in list order, with each entry's style sheet in the Styles folder.
 struct SkinEntry
@@ -341,15 +333,18 @@ void FrmPRIGroups::loadSkinPreference()
 void FrmPRIGroups::loadMonitorFont()
 {
     SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
-    m_monitorFont.FontName = settings.value(kSectionDBGFont, kKeyFontName);
-    m_monitorFont.FontSize = settings.value(kSectionDBGFont, kKeyFontSize);
-    m_monitorFont.FontBold = settings.value(kSectionDBGFont, kKeyFontBold);
+    const QString section = QString::fromLatin1(MonitorFont::kSection);
+    m_monitorFont.FontName = settings.value(section, QString::fromLatin1(MonitorFont::kNameKey));
+    m_monitorFont.FontSize = settings.value(section, QString::fromLatin1(MonitorFont::kSizeKey));
+    m_monitorFont.FontBold = settings.value(section, QString::fromLatin1(MonitorFont::kBoldKey));
+    // An empty value takes its default, in the order bold, size, name.
+    const MonitorFont defaults;
     if (m_monitorFont.FontBold.isEmpty())
-        m_monitorFont.FontBold = kDefaultFontBold;
+        m_monitorFont.FontBold = defaults.FontBold;
     if (m_monitorFont.FontSize.isEmpty())
-        m_monitorFont.FontSize = kDefaultFontSize;
+        m_monitorFont.FontSize = defaults.FontSize;
     if (m_monitorFont.FontName.isEmpty())
-        m_monitorFont.FontName = kDefaultFontName;
+        m_monitorFont.FontName = defaults.FontName;
     m_monitor->setMonitorFont(m_monitorFont);
 }
 

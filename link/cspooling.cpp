@@ -1,5 +1,7 @@
 #include "cspooling.h"
 
+#include "socketclose.h"
+
 #include "fieldcodecs.h"
 #include "ilinkmonitor.h"
 #include "ilinkowner.h"
@@ -340,19 +342,8 @@ void CSpooling::retireSocket()
     if (!socket)
         return;
     socket->disconnect(this);
-    if (socket->state() != QAbstractSocket::ConnectedState) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
-    // What was queued (the close command) still goes out before the connection
-    // closes; a peer that never takes it does not keep the socket alive.
-    connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(kCloseGrace, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
-    socket->disconnectFromHost();
+    // What was queued (the close command) still goes out before the close.
+    closeSocketGracefully(socket, kCloseGrace);
 }
 
 void CSpooling::onSocketConnected()

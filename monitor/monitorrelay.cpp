@@ -1,5 +1,7 @@
 #include "monitorrelay.h"
 
+#include <socketclose.h>
+
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <messageboxservice.h>
@@ -266,19 +268,8 @@ void MonitorRelay::closeSocket()
     if (!socket)
         return;
     socket->disconnect(this);
-    if (socket->state() != QAbstractSocket::ConnectedState) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
-    // What was queued for the peer still goes out; a peer that never takes it
-    // does not keep the socket alive.
-    connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(kCloseGrace, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
-    socket->disconnectFromHost();
+    // What was queued for the peer still goes out before the close.
+    closeSocketGracefully(socket, kCloseGrace);
 }
 
 void MonitorRelay::onReadyRead()
