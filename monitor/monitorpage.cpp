@@ -173,6 +173,11 @@ void MonitorPage::buildPage()
     logPalette.setColor(QPalette::Highlight, QColor(0, 90, 200));
     logPalette.setColor(QPalette::HighlightedText, Qt::white);
     txtBuf->setPalette(logPalette);
+    // A skin's style sheet would paint the log light, where yellow lines cannot be
+    // read; the log's own sheet wins over the application's.
+    txtBuf->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: %1; color: %2;"
+                                         " selection-background-color: rgb(0, 90, 200); selection-color: white; }")
+                              .arg(kLogBackground.name(), MonitorLog::kReceivedColour.name()));
 
     tabDBG = new QTabWidget(this);
     tabDBG->setObjectName(QStringLiteral("tabDBG"));
