@@ -1,0 +1,271 @@
+// An operator's session end to end: the real main window, offscreen, against the
+// gateway simulator run as its own process. Log on, change one value on every
+// configuration page and save it, read the pages back, disconnect; and a value
+// the gateway refuses.
+
+#include <coolflex.h>
+#include <cspooling.h>
+#include <frmconnectionselect.h>
+#include <frmprigroups.h>
+#include <scriptedmessageboxes.h>
+#include <ucprogress.h>
+#include <uctoolbar.h>
+#include <writequeue.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+const QString kVersion = u"GW-3200 v3.12 build 0617"_s;
+const QString kWriteComplete = u"Write data complete successful.."_s;
+
+} // namespace
+
+class tst_ConsoleSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void operatorJourney();
+    void refusedEntry();
+
+private:
+    quint16 startSimulator();
+    void logOn();
+    void saveShownPage();
+    QString panel() const { return m_window->progressStrip()->panelText(u"connect"_s); }
+    QStringList configLines() const;
+    QStringList shownTexts() const;
+    template<typename T> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_simulator;
+    std::unique_ptr<ScriptedMessageBoxes> m_messages;
+    std::unique_ptr<FrmPRIGroups> m_window;
+};
+
+void tst_ConsoleSession::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    const quint16 port = startSimulator();
+    QVERIFY2(port != 0, "the simulator did not say which port it listens on");
+
+    m_messages = std::make_unique<ScriptedMessageBoxes>();
+    FrmPRIGroups::Options options;
+    options.settingsFolder = m_dir->path();
+    options.messages = m_messages.get();
+    options.chooseConnection = [port] {
+        ConnectionChoice choice;
+        choice.g_Mode = u"NET"_s;
+        choice.g_ip = u"127.0.0.1"_s;
+        choice.g_port = QString::number(port);
+        choice.g_Pass = u"5823"_s;
+        choice.g_Login = u"0"_s;
+        choice.g_Server = u"0"_s;
+        choice.g_UnitID = u"1"_s;
+        choice.g_receiving_mode = 0;
+        return choice;
+    };
+    m_window = std::make_unique<FrmPRIGroups>(options);
+    m_window->startUp();
+}
+
+void tst_ConsoleSession::cleanup()
+{
+    m_window.reset();
+    m_messages.reset();
+    if (m_simulator) {
+        m_simulator->terminate();
+        if (!m_simulator->waitForFinished(3000))
+            m_simulator->kill();
+        m_simulator->waitForFinished(3000);
+        m_simulator.reset();
+    }
+    m_dir->setAutoRemove(!QTest::currentTestFailed());
+    m_dir.reset();
+}
+
+quint16 tst_ConsoleSession::startSimulator()
+{
+    m_simulator = std::make_unique<QProcess>();
+    m_simulator->start(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s,
+        {u"--listen"_s, u"127.0.0.1:0"_s, u"--config"_s, m_dir->filePath(u"gw.txt"_s)});
+    if (!m_simulator->waitForStarted())
+        return 0;
+    // Port 0 lets the system choose; the simulator says which port it got.
+    QByteArray status;
+    const QRegularExpression listening(u"listening on [^\\s:]+:(\\d+)"_s);
+    QRegularExpressionMatch match;
+    (void)QTest::qWaitFor(
+        [&] {
+            status += m_simulator->readAllStandardError();
+            return (match = listening.match(QString::fromLatin1(status))).hasMatch();
+        },
+        kWaitMs);
+    return match.hasMatch() ? match.captured(1).toUShort() : 0;
+}
+
+void tst_ConsoleSession::logOn()
+{
+    m_window->toolBar()->button(u"connect"_s)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(u"lblESN"_s)->text(), kVersion, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel(), kWriteComplete, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
+    QCOMPARE(m_window->toolBar()->button(u"connect"_s)->text(), u"Disconnect"_s);
+}
+
+void tst_ConsoleSession::saveShownPage()
+{
+    control<QPushButton>(u"cmdSAVE"_s)->click();
+    QVERIFY2(m_window->writeQueue()->isWriting(), qPrintable(shownTexts().join(u" | "_s)));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
+}
+
+QStringList tst_ConsoleSession::configLines() const
+{
+    QFile file(m_dir->filePath(u"gw.txt"_s));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QStringList tst_ConsoleSession::shownTexts() const
+{
+    QStringList texts;
+    for (const MessageRequest &request : m_messages->shown)
+        texts << request.title + u": "_s + request.text;
+    return texts;
+}
+
+void tst_ConsoleSession::operatorJourney()
+{
+    logOn();
+    QVERIFY(m_window->objSpool->isConnected());
+
+    struct Change
+    {
+        const char *toolbarKey;
+        std::function<void()> edit;
+        QString changedLine;
+    };
+    const auto setText = [this](const QString &name, const QString &text) {
+        auto *edit = control<QLineEdit>(name);
+        QVERIFY2(edit, qPrintable(name));
+        edit->setText(text);
+    };
+    const auto setCell = [this](const QString &name, int row, int col, const QString &text) {
+        auto *grid = control<CoolFlex>(name);
+        QVERIFY2(grid, qPrintable(name));
+        QVERIFY(grid->setTextMatrix(row, col, text));
+    };
+    const QList<Change> changes {
+        {"main", [&] { setText(u"txtFXO_DLP"_s, u"12"_s); }, u"FXO0,,3,4,11,12,40,1,2,98,0,2,30"_s},
+        {"isdn", [&] { setText(u"txtFXS_Polar"_s, u"25"_s); }, u"FXS5,10,50,150,0,0,1,25"_s},
+        {"system", [&] { setText(u"txtGSM_PIN1"_s, u"1234"_s); }, u"GSM4,,48,0,1234,,1,1,5"_s},
+        {"hst", [&] { setText(u"txtSMS_Service"_s, u"09120000001"_s); }, u"SMS13,09121234567,09120000001"_s},
+        {"tsl",
+            [&] {
+                auto *work = control<QComboBox>(u"cmbTONE_Work"_s);
+                QVERIFY(work);
+                work->setCurrentIndex(1);
+            },
+            u"GWP1,2,7,1,7,1,7,1,7,50,50,0,0,25,25,0,0,100,400,0,0"_s},
+        {"call",
+            [&] {
+                setCell(u"ucPRF"_s, 6, 1, u"0990"_s);
+                setCell(u"ucPRF"_s, 6, 2, u"2"_s);
+            },
+            u"PRF06,0990,2"_s},
+        {"groups", [&] { setCell(u"ucNumList"_s, 7, 1, u"09127778899"_s); }, u"LST07,09127778899,0"_s},
+    };
+
+    for (const Change &change : changes) {
+        const QStringList before = configLines();
+        QVERIFY(!before.isEmpty());
+        change.edit();
+        m_window->toolBar()->button(QString::fromLatin1(change.toolbarKey))->trigger();
+        saveShownPage();
+        QCOMPARE(panel(), kWriteComplete);
+
+        QStringList expected = before;
+        // The SIM number cell shows the number value of what the gateway sent, so
+        // the rows saved with the prefix table write an empty one back as "0".
+        if (QByteArrayView(change.toolbarKey) == "call") {
+            for (QString &line : expected) {
+                if (line.startsWith(u"PRF"_s) && line.endsWith(u','))
+                    line += u'0';
+            }
+        }
+        // A table row's line is known by its mnemonic and row number.
+        const QString &line = change.changedLine;
+        const bool isRow = line.startsWith(u"PRF"_s) || line.startsWith(u"LST"_s);
+        const QString key = line.left(isRow ? 6 : 3);
+        const qsizetype at = expected.indexOf(QRegularExpression(u"^"_s + QRegularExpression::escape(key) + u".*"_s));
+        QVERIFY2(at >= 0, qPrintable(line));
+        expected[at] = line;
+        QTRY_COMPARE_WITH_TIMEOUT(configLines(), expected, kWaitMs);
+    }
+    QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
+
+    // Refresh reads every page back from the gateway.
+    m_window->toolBar()->button(u"main"_s)->trigger();
+    auto *dialPause = control<QLineEdit>(u"txtFXO_DLP"_s);
+    dialPause->clear();
+    auto *prefixes = control<CoolFlex>(u"ucPRF"_s);
+    QVERIFY(prefixes->setTextMatrix(6, 1, QString()));
+    control<QPushButton>(u"cmdRefresh"_s)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(dialPause->text(), u"12"_s, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(prefixes->TextMatrix(6, 1), u"0990"_s, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
+
+    m_window->toolBar()->button(u"connect"_s)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->objSpool->isConnected(), kWaitMs);
+    QCOMPARE(panel(), u"Disconnected"_s);
+    QCOMPARE(m_window->toolBar()->button(u"connect"_s)->text(), u"Connect"_s);
+    QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
+}
+
+void tst_ConsoleSession::refusedEntry()
+{
+    logOn();
+    const QStringList before = configLines();
+    control<QLineEdit>(u"txtFXO_DLP"_s)->setText(u"999"_s);
+    m_window->toolBar()->button(u"main"_s)->trigger();
+    m_messages->answers = {QMessageBox::Cancel, QMessageBox::Ok};
+    saveShownPage();
+
+    QCOMPARE(m_messages->shown.size(), 2);
+    const MessageRequest &question = m_messages->shown.at(0);
+    QCOMPARE(question.text, u"Error: can't write : FXO Data\r\nplease check your data."_s);
+    QCOMPARE(question.title, u"FXO Data"_s);
+    QCOMPARE(question.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+    const MessageRequest &notice = m_messages->shown.at(1);
+    QCOMPARE(notice.text, u"Error: can't write data to : \r\nFXO Data"_s);
+    QCOMPARE(notice.title, u"Error"_s);
+    QCOMPARE(panel(), u"failed write to gateway"_s);
+    QCOMPARE(configLines(), before);
+    QVERIFY(m_window->objSpool->isConnected());
+}
+
+QTEST_MAIN(tst_ConsoleSession)
+#include "tst_consolesession.moc"
