@@ -4,75 +4,14 @@
 //
 //   bench_barewindow        prints "startup_ms <ms>" and "rss_kb <kb>"
 //
-// The launch time comes from BENCH_LAUNCH_US (microseconds since the epoch, set
-// by the launcher just before it starts the program); without it, from the
-// process start time the kernel keeps, which is only good to 10 ms.
+// The launch time is taken as startupprobe.h says.
+
+#include "startupprobe.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QFile>
 #include <QMainWindow>
 
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <unistd.h>
-
-namespace {
-
-double nowUs(clockid_t clock)
-{
-    timespec now {};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
-}
-
-double msSinceLaunch()
-{
-    const QByteArray launch = qgetenv("BENCH_LAUNCH_US");
-    if (!launch.isEmpty())
-        return (nowUs(CLOCK_REALTIME) - launch.toDouble()) / 1e3;
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    // The command name may hold blanks; the fields count from after its ")".
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    const double startJiffies = fields.value(19).toDouble();
-    return nowUs(CLOCK_BOOTTIME) / 1e3 - startJiffies * 1e3 / double(sysconf(_SC_CLK_TCK));
-}
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-// Reports at the first paint of the watched window and ends the program there.
-class FirstPaint final : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            std::printf("startup_ms %.1f\nrss_kb %ld\n", msSinceLaunch(), residentKb());
-            std::fflush(stdout);
-            std::_Exit(0);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-} // namespace
+using StartupProbe::FirstPaint;
 
 int main(int argc, char **argv)
 {

@@ -11,6 +11,8 @@
 // queue's writeEnded). The simulator, varlisk-gwsim beside this program, answers
 // at once.
 
+#include "startupprobe.h"
+
 #include <cspooling.h>
 #include <frmconnectionselect.h>
 #include <frmprigroups.h>
@@ -80,18 +82,6 @@ double median(QList<double> values)
     std::sort(values.begin(), values.end());
     const qsizetype n = values.size();
     return n == 0 ? -1 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-long residentKb()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 quint16 startSimulator(QProcess &simulator)
@@ -185,7 +175,7 @@ int main(int argc, char **argv)
             return fail("a log-on read did not finish with every record applied");
         readMs << elapsed;
     }
-    std::printf("logon_ms %.2f\nrss_kb %ld\n", median(readMs), residentKb());
+    std::printf("logon_ms %.2f\nrss_kb %ld\n", median(readMs), StartupProbe::residentKb());
     std::fflush(stdout);
 
     // "Save Data" on the number list page, its whole table one entry a row.
