@@ -5,6 +5,7 @@
 
 #include <cspooling.h>
 #include <frmprigroups.h>
+#include <gatewaysimulatorprocess.h>
 #include <scriptedmessageboxes.h>
 #include <ucprogress.h>
 #include <uctoolbar.h>
@@ -12,12 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,16 +48,15 @@ private slots:
 private:
     bool startSimulator(const QStringList &arguments, quint16 *port);
     void openWindow(const ConnectionChoice &choice);
-    ConnectionChoice clientChoice(quint16 port) const;
     void pressConnect() { m_window->toolBar()->button(u"connect"_s)->trigger(); }
     QString caption() const { return m_window->toolBar()->button(u"connect"_s)->text(); }
     QString panel() const { return m_window->progressStrip()->panelText(u"connect"_s); }
-    QStringList configLines() const;
-    QStringList shownTexts() const;
+    QStringList configLines() const { return m_simulator->configLines(); }
+    QStringList shownTexts() const { return m_messages->shownTexts(); }
     template<typename T> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QProcess> m_simulator;
+    std::unique_ptr<GatewaySimulatorProcess> m_simulator;
     std::unique_ptr<ScriptedMessageBoxes> m_messages;
     std::unique_ptr<FrmPRIGroups> m_window;
 };
@@ -75,52 +72,20 @@ void tst_ConsoleFaults::cleanup()
 {
     m_window.reset();
     m_messages.reset();
-    if (m_simulator) {
-        m_simulator->terminate();
-        if (!m_simulator->waitForFinished(3000))
-            m_simulator->kill();
-        m_simulator->waitForFinished(3000);
-        m_simulator.reset();
-    }
+    m_simulator.reset();
     m_dir->setAutoRemove(!QTest::currentTestFailed());
     m_dir.reset();
 }
 
 bool tst_ConsoleFaults::startSimulator(const QStringList &arguments, quint16 *port)
 {
-    m_simulator = std::make_unique<QProcess>();
-    m_simulator->start(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s,
-        QStringList {u"--config"_s, m_dir->filePath(u"gw.txt"_s)} + arguments);
-    if (!m_simulator->waitForStarted())
+    m_simulator = std::make_unique<GatewaySimulatorProcess>(m_dir->filePath(u"gw.txt"_s));
+    if (!m_simulator->start(arguments))
         return false;
     if (!port)
         return true;
-    // Port 0 lets the system choose; the simulator says which port it got.
-    QByteArray status;
-    const QRegularExpression listening(u"listening on [^\\s:]+:(\\d+)"_s);
-    QRegularExpressionMatch match;
-    (void)QTest::qWaitFor(
-        [&] {
-            status += m_simulator->readAllStandardError();
-            return (match = listening.match(QString::fromLatin1(status))).hasMatch();
-        },
-        kWaitMs);
-    *port = match.hasMatch() ? match.captured(1).toUShort() : 0;
+    *port = m_simulator->listenPort(kWaitMs);
     return *port != 0;
-}
-
-ConnectionChoice tst_ConsoleFaults::clientChoice(quint16 port) const
-{
-    ConnectionChoice choice;
-    choice.g_Mode = u"NET"_s;
-    choice.g_ip = u"127.0.0.1"_s;
-    choice.g_port = QString::number(port);
-    choice.g_Pass = u"5823"_s;
-    choice.g_Login = u"0"_s;
-    choice.g_Server = u"0"_s;
-    choice.g_UnitID = u"1"_s;
-    choice.g_receiving_mode = 0;
-    return choice;
 }
 
 void tst_ConsoleFaults::openWindow(const ConnectionChoice &choice)
@@ -133,27 +98,11 @@ void tst_ConsoleFaults::openWindow(const ConnectionChoice &choice)
     m_window->startUp();
 }
 
-QStringList tst_ConsoleFaults::configLines() const
-{
-    QFile file(m_dir->filePath(u"gw.txt"_s));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-QStringList tst_ConsoleFaults::shownTexts() const
-{
-    QStringList texts;
-    for (const MessageRequest &request : m_messages->shown)
-        texts << request.title + u": "_s + request.text;
-    return texts;
-}
-
 void tst_ConsoleFaults::crlfLinesAreNotRecognised()
 {
     quint16 port = 0;
     QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s, u"--crlf"_s}, &port));
-    openWindow(clientChoice(port));
+    openWindow(tcpClientChoice(port));
     m_messages->answers = {QMessageBox::Cancel, QMessageBox::Ok};
 
     pressConnect();
@@ -173,7 +122,7 @@ void tst_ConsoleFaults::gatewayDropsMidRead()
 {
     quint16 port = 0;
     QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s, u"--drop-after"_s, u"40"_s}, &port));
-    openWindow(clientChoice(port));
+    openWindow(tcpClientChoice(port));
 
     pressConnect();
     QTRY_COMPARE_WITH_TIMEOUT(panel(), u"NET Disconnected"_s, kWaitMs);
@@ -188,7 +137,7 @@ void tst_ConsoleFaults::floodDuringSave()
 {
     quint16 port = 0;
     QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s, u"--flood"_s, u"2000"_s}, &port));
-    openWindow(clientChoice(port));
+    openWindow(tcpClientChoice(port));
 
     pressConnect();
     QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(u"lblESN"_s)->text(), kVersion, kWaitMs);
@@ -216,7 +165,7 @@ void tst_ConsoleFaults::gatewayConnectsToServer()
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         port = probe.serverPort();
     }
-    ConnectionChoice choice = clientChoice(port);
+    ConnectionChoice choice = tcpClientChoice(port);
     choice.g_Server = u"1"_s;
     choice.g_Login = u"1"_s;
     openWindow(choice);

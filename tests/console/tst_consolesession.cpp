@@ -7,6 +7,7 @@
 #include <cspooling.h>
 #include <frmconnectionselect.h>
 #include <frmprigroups.h>
+#include <gatewaysimulatorprocess.h>
 #include <scriptedmessageboxes.h>
 #include <ucprogress.h>
 #include <uctoolbar.h>
@@ -15,10 +16,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -49,16 +48,15 @@ private slots:
     void refusedEntry();
 
 private:
-    quint16 startSimulator();
     void logOn();
     void saveShownPage();
     QString panel() const { return m_window->progressStrip()->panelText(u"connect"_s); }
-    QStringList configLines() const;
-    QStringList shownTexts() const;
+    QStringList configLines() const { return m_simulator->configLines(); }
+    QStringList shownTexts() const { return m_messages->shownTexts(); }
     template<typename T> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QProcess> m_simulator;
+    std::unique_ptr<GatewaySimulatorProcess> m_simulator;
     std::unique_ptr<ScriptedMessageBoxes> m_messages;
     std::unique_ptr<FrmPRIGroups> m_window;
 };
@@ -67,25 +65,16 @@ void tst_ConsoleSession::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    const quint16 port = startSimulator();
+    m_simulator = std::make_unique<GatewaySimulatorProcess>(m_dir->filePath(u"gw.txt"_s));
+    QVERIFY(m_simulator->start({u"--listen"_s, u"127.0.0.1:0"_s}));
+    const quint16 port = m_simulator->listenPort(kWaitMs);
     QVERIFY2(port != 0, "the simulator did not say which port it listens on");
 
     m_messages = std::make_unique<ScriptedMessageBoxes>();
     FrmPRIGroups::Options options;
     options.settingsFolder = m_dir->path();
     options.messages = m_messages.get();
-    options.chooseConnection = [port] {
-        ConnectionChoice choice;
-        choice.g_Mode = u"NET"_s;
-        choice.g_ip = u"127.0.0.1"_s;
-        choice.g_port = QString::number(port);
-        choice.g_Pass = u"5823"_s;
-        choice.g_Login = u"0"_s;
-        choice.g_Server = u"0"_s;
-        choice.g_UnitID = u"1"_s;
-        choice.g_receiving_mode = 0;
-        return choice;
-    };
+    options.chooseConnection = [port] { return tcpClientChoice(port); };
     m_window = std::make_unique<FrmPRIGroups>(options);
     m_window->startUp();
 }
@@ -94,35 +83,9 @@ void tst_ConsoleSession::cleanup()
 {
     m_window.reset();
     m_messages.reset();
-    if (m_simulator) {
-        m_simulator->terminate();
-        if (!m_simulator->waitForFinished(3000))
-            m_simulator->kill();
-        m_simulator->waitForFinished(3000);
-        m_simulator.reset();
-    }
+    m_simulator.reset();
     m_dir->setAutoRemove(!QTest::currentTestFailed());
     m_dir.reset();
-}
-
-quint16 tst_ConsoleSession::startSimulator()
-{
-    m_simulator = std::make_unique<QProcess>();
-    m_simulator->start(QCoreApplication::applicationDirPath() + u"/varlisk-gwsim"_s,
-        {u"--listen"_s, u"127.0.0.1:0"_s, u"--config"_s, m_dir->filePath(u"gw.txt"_s)});
-    if (!m_simulator->waitForStarted())
-        return 0;
-    // Port 0 lets the system choose; the simulator says which port it got.
-    QByteArray status;
-    const QRegularExpression listening(u"listening on [^\\s:]+:(\\d+)"_s);
-    QRegularExpressionMatch match;
-    (void)QTest::qWaitFor(
-        [&] {
-            status += m_simulator->readAllStandardError();
-            return (match = listening.match(QString::fromLatin1(status))).hasMatch();
-        },
-        kWaitMs);
-    return match.hasMatch() ? match.captured(1).toUShort() : 0;
 }
 
 void tst_ConsoleSession::logOn()
@@ -139,22 +102,6 @@ void tst_ConsoleSession::saveShownPage()
     control<QPushButton>(u"cmdSAVE"_s)->click();
     QVERIFY2(m_window->writeQueue()->isWriting(), qPrintable(shownTexts().join(u" | "_s)));
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
-}
-
-QStringList tst_ConsoleSession::configLines() const
-{
-    QFile file(m_dir->filePath(u"gw.txt"_s));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-QStringList tst_ConsoleSession::shownTexts() const
-{
-    QStringList texts;
-    for (const MessageRequest &request : m_messages->shown)
-        texts << request.title + u": "_s + request.text;
-    return texts;
 }
 
 void tst_ConsoleSession::operatorJourney()

@@ -29,3 +29,11 @@ void ScriptedMessageBoxes::answer(QMessageBox::StandardButton button)
     if (m_loop)
         m_loop->quit();
 }
+
+QStringList ScriptedMessageBoxes::shownTexts() const
+{
+    QStringList texts;
+    for (const MessageRequest &request : shown)
+        texts << request.title + QStringLiteral(": ") + request.text;
+    return texts;
+}

@@ -4,6 +4,7 @@
 
 #include <QEventLoop>
 #include <QList>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,6 +24,8 @@ public:
     QList<QMessageBox::StandardButton> answers;
     bool holdUnanswered = false;
     bool isWaiting() const { return m_loop != nullptr; }
+    // Each message shown so far as its title, ": " and its text.
+    QStringList shownTexts() const;
 
 private:
     QEventLoop *m_loop = nullptr;
