@@ -1,0 +1,291 @@
+// The main window, offscreen, against the gateway simulator run as its own
+// process, on the links other than a plain TCP client: a serial line over a socat
+// pseudo-terminal pair, and two consoles in one process sharing one gateway
+// through the relay of their monitor pages.
+
+#include <autocombo.h>
+#include <configpages.h>
+#include <cspooling.h>
+#include <frmprigroups.h>
+#include <gatewaysimulatorprocess.h>
+#include <monitorpage.h>
+#include <monitorrelay.h>
+#include <scriptedmessageboxes.h>
+#include <serialportmap.h>
+#include <settingsfile.h>
+#include <settingslocation.h>
+#include <ucprogress.h>
+#include <uctoolbar.h>
+#include <writequeue.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+constexpr int kSerialPort = 3; // "COM3", mapped to the console's end of the pair
+const QString kVersion = u"GW-3200 v3.12 build 0617"_s;
+const QString kWriteComplete = u"Write data complete successful.."_s;
+const QString kPinChanged = u"GSM4,,48,0,1234,,1,1,5"_s;
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+// One console: its own settings folder, scripted boxes and main window.
+struct Console
+{
+    Console(const QString &folder, const ConnectionChoice &choice)
+    {
+        FrmPRIGroups::Options options;
+        options.settingsFolder = folder;
+        options.messages = &messages;
+        options.chooseConnection = [choice] { return choice; };
+        window = std::make_unique<FrmPRIGroups>(options);
+        window->startUp();
+    }
+
+    template<typename T> T *control(const QString &name) const
+    {
+        T *found = window->findChild<T *>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    void pressConnect() { window->toolBar()->button(u"connect"_s)->trigger(); }
+    QString caption() const { return window->toolBar()->button(u"connect"_s)->text(); }
+    QString panel() const { return window->progressStrip()->panelText(u"connect"_s); }
+    MonitorRelay *relay() const { return window->monitorPage()->relay(); }
+    QStringList logLines() const
+    {
+        window->monitorPage()->flush();
+        QStringList lines = window->monitorPage()->logView()->toPlainText().split(u'\n');
+        lines.removeAll(QString());
+        return lines;
+    }
+    QString messagesText() const { return messages.shownTexts().join(u" | "_s); }
+
+    ScriptedMessageBoxes messages;
+    std::unique_ptr<FrmPRIGroups> window;
+};
+
+// What "Save Data" would write for every configuration page, one record a line,
+// in the order the gateway reports them.
+QStringList recordsOnPages(const ConfigPages &pages)
+{
+    QStringList records;
+    for (const int index : {ConfigPages::PageFXO, ConfigPages::PageFXS, ConfigPages::PageGSM, ConfigPages::PageSMS,
+             ConfigPages::PageTONE, ConfigPages::PagePRF, ConfigPages::PageNumList}) {
+        for (const QueueEntry &entry : pages.buildSave(index).entries)
+            records << entry.Cmd;
+    }
+    return records;
+}
+
+// The simulator's file in the same order. The SIM number cell of the prefix table
+// shows the number value of what the gateway sent, so an empty one reads "0".
+QStringList recordsInFile(const QStringList &lines)
+{
+    QStringList records;
+    for (const char *code : {"FXO", "FXS", "GSM", "NET", "SMS", "GWP", "PRF", "LST"}) {
+        for (QString line : lines) {
+            if (!line.startsWith(QLatin1String(code)))
+                continue;
+            if (line.startsWith(u"PRF"_s) && line.endsWith(u','))
+                line += u'0';
+            records << line;
+        }
+    }
+    return records;
+}
+
+} // namespace
+
+class tst_ConsoleShared : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void serialLogOnAndSave();
+    void remoteConsoleWatchesTraffic();
+
+private:
+    bool startPtyPair(QString *consoleEnd, QString *gatewayEnd);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_socat;
+    std::unique_ptr<GatewaySimulatorProcess> m_simulator;
+};
+
+void tst_ConsoleShared::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_simulator = std::make_unique<GatewaySimulatorProcess>(m_dir->filePath(u"gw.txt"_s));
+}
+
+void tst_ConsoleShared::cleanup()
+{
+    m_simulator.reset();
+    if (m_socat) {
+        m_socat->terminate();
+        if (!m_socat->waitForFinished(3000))
+            m_socat->kill();
+        m_socat->waitForFinished(3000);
+        m_socat.reset();
+    }
+    m_dir->setAutoRemove(!QTest::currentTestFailed());
+    m_dir.reset();
+}
+
+bool tst_ConsoleShared::startPtyPair(QString *consoleEnd, QString *gatewayEnd)
+{
+    *consoleEnd = m_dir->filePath(u"console-tty"_s);
+    *gatewayEnd = m_dir->filePath(u"gateway-tty"_s);
+    m_socat = std::make_unique<QProcess>();
+    m_socat->start(u"socat"_s,
+        {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + *consoleEnd, u"pty,raw,echo=0,link="_s + *gatewayEnd});
+    return m_socat->waitForStarted()
+        && QTest::qWaitFor([&] { return QFileInfo::exists(*consoleEnd) && QFileInfo::exists(*gatewayEnd); }, kWaitMs);
+}
+
+void tst_ConsoleShared::serialLogOnAndSave()
+{
+    QString consoleEnd;
+    QString gatewayEnd;
+    QVERIFY2(startPtyPair(&consoleEnd, &gatewayEnd), "socat did not make the pseudo-terminal pair");
+    QVERIFY(m_simulator->start({u"--serial"_s, gatewayEnd, u"--retry-ms"_s, u"100"_s}));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_simulator->configLines().isEmpty(), kWaitMs);
+    {
+        SettingsFile settings(SettingsLocation::settingFile(m_dir->path()));
+        QVERIFY(settings.setValue(
+            QString::fromLatin1(SerialPortMap::kSection), SerialPortMap::settingKey(kSerialPort), consoleEnd));
+    }
+
+    ConnectionChoice choice = tcpClientChoice(0);
+    choice.g_Mode = u"COM"_s;
+    choice.g_com = kSerialPort;
+    choice.g_Rate = u"115200"_s;
+    choice.g_Rate_index = u"3"_s;
+    Console console(m_dir->path(), choice);
+
+    console.pressConnect();
+    QCOMPARE(console.window->objSpool->devicePath(), consoleEnd);
+    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
+    QVERIFY(!console.window->writeQueue()->isWriting());
+    QVERIFY(console.window->objSpool->isConnected());
+    QCOMPARE(console.caption(), u"Disconnect"_s);
+    QCOMPARE(console.control<QLabel>(u"lblESN"_s)->text(), kVersion);
+    // Every page shows what the gateway holds: saved as it stands, each page would
+    // write back exactly the gateway's records.
+    const QStringList before = m_simulator->configLines();
+    QCOMPARE(recordsOnPages(*console.window->configPages()), recordsInFile(before));
+
+    console.window->toolBar()->button(u"system"_s)->trigger();
+    console.control<QLineEdit>(u"txtGSM_PIN1"_s)->setText(u"1234"_s);
+    console.control<QPushButton>(u"cmdSAVE"_s)->click();
+    QVERIFY2(console.window->writeQueue()->isWriting(), qPrintable(console.messagesText()));
+    QTRY_VERIFY_WITH_TIMEOUT(!console.window->writeQueue()->isWriting(), kWaitMs);
+    QCOMPARE(console.panel(), kWriteComplete);
+
+    // The GSM record changed; the network record went out as it was.
+    QStringList expected = before;
+    const qsizetype at = expected.indexOf(u"GSM4,,48,0,,,1,1,5"_s);
+    QVERIFY(at >= 0);
+    expected[at] = kPinChanged;
+    QTRY_COMPARE_WITH_TIMEOUT(m_simulator->configLines(), expected, kWaitMs);
+    const QStringList sent = console.logLines();
+    QVERIFY(sent.contains(kPinChanged));
+    QVERIFY(sent.contains(u"NET64,35,600,43211,43211,43211,06:00,43235,12:00,43211,18:00,43235,00:00"_s));
+
+    console.pressConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), u"Disconnected"_s, kWaitMs);
+    QVERIFY(!console.window->objSpool->isConnected());
+    QCOMPARE(console.caption(), u"Connect"_s);
+    QVERIFY2(console.messages.shown.isEmpty(), qPrintable(console.messagesText()));
+}
+
+void tst_ConsoleShared::remoteConsoleWatchesTraffic()
+{
+    QVERIFY(m_simulator->start({u"--listen"_s, u"127.0.0.1:0"_s}));
+    const quint16 gatewayPort = m_simulator->listenPort(kWaitMs);
+    QVERIFY2(gatewayPort != 0, "the simulator did not say which port it listens on");
+    QVERIFY(QDir(m_dir->path()).mkpath(u"serving"_s));
+    QVERIFY(QDir(m_dir->path()).mkpath(u"watching"_s));
+
+    // The serving console shares its link; the watching one has no gateway of its own.
+    Console serving(m_dir->filePath(u"serving"_s), tcpClientChoice(gatewayPort));
+    const quint16 relayPort = freePort();
+    QVERIFY(relayPort != 0);
+    serving.control<QLineEdit>(u"txtDBGPort_0"_s)->setText(QString::number(relayPort));
+    serving.control<QPushButton>(u"cmdDBGListenStart"_s)->click();
+    QVERIFY2(serving.relay()->isListening(), qPrintable(serving.messagesText()));
+
+    Console watching(m_dir->filePath(u"watching"_s), tcpClientChoice(gatewayPort));
+    watching.control<AutoCombo>(u"txtDBGNetC"_s)->textBox()->setText(u"127.0.0.1"_s);
+    watching.control<QLineEdit>(u"txtDBGPort_1"_s)->setText(QString::number(relayPort));
+    watching.control<QPushButton>(u"cmdDBGConnect"_s)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(serving.relay()->isConnected(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(watching.relay()->isConnected(), kWaitMs);
+    QCOMPARE(watching.control<QPushButton>(u"cmdDBGConnect"_s)->text(), u"Disconnect"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!watching.logLines().isEmpty(), kWaitMs);
+    QVERIFY(watching.logLines().first().startsWith(u"- DUZ Irizeviriz aridud,  Version: 4.9 ready at "_s));
+
+    // The log-on: the gateway's answer shows at the watcher as it arrives.
+    serving.pressConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(serving.panel(), kWriteComplete, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(watching.logLines().contains(u"OK"_s), kWaitMs);
+    QStringList watched = watching.logLines();
+    QVERIFY(watched.contains(u"VER"_s + kVersion));
+    for (const QString &record : m_simulator->configLines()) {
+        if (!record.startsWith(u'#'))
+            QVERIFY2(watched.contains(record), qPrintable(record));
+    }
+    // The watcher only shows them: it has no link, and its pages stay empty.
+    QVERIFY(!watching.window->objSpool->isConnected());
+    QCOMPARE(watching.control<QLabel>(u"lblESN"_s)->text(), QString());
+
+    // A save: the confirmed record and its "OK" reach the watcher.
+    const qsizetype okBefore = watched.count(u"OK"_s);
+    serving.window->toolBar()->button(u"main"_s)->trigger();
+    serving.control<QLineEdit>(u"txtFXO_DLP"_s)->setText(u"12"_s);
+    serving.control<QPushButton>(u"cmdSAVE"_s)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!serving.window->writeQueue()->isWriting(), kWaitMs);
+    QCOMPARE(serving.panel(), kWriteComplete);
+    const QString saved = u"FXO0,,3,4,11,12,40,1,2,98,0,2,30"_s;
+    QTRY_VERIFY_WITH_TIMEOUT(watching.logLines().contains(saved), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(watching.logLines().count(u"OK"_s), okBefore + 1, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_simulator->configLines().contains(saved), kWaitMs);
+
+    // The watcher leaves: the serving console listens again and keeps its gateway.
+    watching.control<QPushButton>(u"cmdDBGConnect"_s)->click();
+    QCOMPARE(watching.control<QPushButton>(u"cmdDBGConnect"_s)->text(), u"Connect"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(serving.relay()->isListening(), kWaitMs);
+    QVERIFY(serving.window->objSpool->isConnected());
+    QCOMPARE(serving.caption(), u"Disconnect"_s);
+    QVERIFY2(serving.messages.shown.isEmpty(), qPrintable(serving.messagesText()));
+    QVERIFY2(watching.messages.shown.isEmpty(), qPrintable(watching.messagesText()));
+}
+
+QTEST_MAIN(tst_ConsoleShared)
+#include "tst_consoleshared.moc"
