@@ -99,6 +99,7 @@ CSpooling::CSpooling(const Services &services, QObject *parent)
 {
     m_serial->setReadBufferSize(kTransportReadBuffer);
     connect(m_serial, &QSerialPort::readyRead, this, &CSpooling::onSerialReadyRead);
+    // PROBE connect(m_serial, &QSerialPort::errorOccurred, this, &CSpooling::onSerialError);
 
     m_dsrTimer.setInterval(kDsrPollInterval);
     connect(&m_dsrTimer, &QTimer::timeout, this, &CSpooling::pollDsr);
@@ -183,13 +184,19 @@ void CSpooling::SendCommand(const QString &strCmd, bool fRemote)
 {
     if (!strCmd.isEmpty()) {
         const QByteArray wire = strCmd.toLatin1() + kCR;
-        // A link that is not open takes nothing; the command is only echoed.
+        // A link that is not open takes nothing; the command is only echoed. An
+        // open one hands the command to the system at once rather than on a later
+        // turn of the event loop, behind whatever repaint the command caused.
         if (ConnectMode == kModeNet) {
-            if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+            if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState) {
                 m_socket->write(wire);
+                m_socket->flush();
+            }
         } else if (ConnectMode == kModeCom) {
-            if (m_serial->isOpen())
+            if (m_serial->isOpen()) {
                 m_serial->write(wire);
+                m_serial->flush();
+            }
         }
     }
     if (m_services.monitor)
@@ -468,6 +475,27 @@ void CSpooling::onSerialReadyRead()
     receiveChunk(m_serial->read(kReadSlice));
     // As for the socket: return to the event loop instead of spinning a nested one.
     readMoreLater();
+}
+
+void CSpooling::onSerialError(QSerialPort::SerialPortError error)
+{
+    // A device that went away (an adapter pulled out, the far end of a pseudo
+    // terminal closed) or a line that hung up keeps reporting itself readable with
+    // nothing to read: left open, the port would spin the event loop for good. It
+    // is closed on the next turn, outside the port's own notification.
+    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) && m_serial->isOpen())
+        QMetaObject::invokeMethod(this, &CSpooling::onSerialLost, Qt::QueuedConnection);
+}
+
+void CSpooling::onSerialLost()
+{
+    const QSerialPort::SerialPortError error = m_serial->error();
+    if (!m_serial->isOpen() || (error != QSerialPort::ReadError && error != QSerialPort::ResourceError))
+        return; // closed, or closed and opened again, meanwhile
+    closeCom();
+    // Reported as a failed serial link, so that the connection flow disconnects
+    // and offers Retry and Cancel.
+    emit onSplAction(splComError);
 }
 
 void CSpooling::pollDsr()
