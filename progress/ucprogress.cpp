@@ -3,10 +3,10 @@
 #include "connectionstate.h"
 #include "progresspercent.h"
 #include "statuspicture.h"
+#include "statustext.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -184,10 +184,8 @@ ucProgress::Panel ucProgress::addPanel(const QString &key, bool withPicture, boo
         layout->addWidget(panel.picture);
     }
     if (withLabel) {
-        panel.label = new QLabel(panel.box);
+        panel.label = new StatusText(panel.box);
         panel.label->setObjectName(key + QStringLiteral("Text"));
-        // Status texts keep their blanks ("Connected        ") and never wrap.
-        panel.label->setTextFormat(Qt::PlainText);
         layout->addWidget(panel.label, 1);
     }
     m_panels.insert(key, panel);

@@ -10,12 +10,12 @@
 #include <chrono>
 
 class ConnectionState;
-class QLabel;
 class QProgressBar;
 class QStatusBar;
 class QTimer;
 class QToolButton;
 class StatusPicture;
+class StatusText;
 
 // The operation progress strip at the bottom of the main window: runs each long
 // operation (connecting, logging on, waiting for data, writing a queue) against a
@@ -110,7 +110,7 @@ private:
     struct Panel
     {
         QWidget *box = nullptr;
-        QLabel *label = nullptr;
+        StatusText *label = nullptr;
         StatusPicture *picture = nullptr;
         QString text;
     };

@@ -1,6 +1,7 @@
 #include "connectionstate.h"
 #include "progressart.h"
 #include "progresspercent.h"
+#include "statustext.h"
 #include "ucprogress.h"
 
 #include <QElapsedTimer>
@@ -78,6 +79,7 @@ private slots:
     void animationCyclesFrames();
     void picturesAreDrawn_data();
     void picturesAreDrawn();
+    void panelTextsKeepTheStripStill();
 
 private:
     std::unique_ptr<ucProgress> m_strip;
@@ -638,6 +640,50 @@ void tst_ucProgress::picturesAreDrawn()
             covered += qAlpha(image.pixel(x, y)) > 0;
     QVERIFY2(covered > 32 * 32 / 8, qPrintable(QString::number(covered)));
     QVERIFY(covered < 32 * 32);
+}
+
+// Counts the relayouts the status bar is asked for.
+class LayoutRequests final : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void tst_ucProgress::panelTextsKeepTheStripStill()
+{
+    // Every step of a write changes two texts; the strip must not be laid out
+    // and repainted whole for that, nor cut a text that needs more room.
+    auto *bar = m_strip->findChild<QStatusBar *>(QStringLiteral("staStatus"));
+    auto *connectText = m_strip->findChild<StatusText *>(QStringLiteral("connectText"));
+    auto *readyText = m_strip->findChild<StatusText *>(QStringLiteral("readyText"));
+    QVERIFY(bar && connectText && readyText);
+    QCoreApplication::sendPostedEvents();
+    const QRect connectBox = connectText->geometry();
+    LayoutRequests requests;
+    bar->installEventFilter(&requests);
+
+    for (const char *text : {"send data : Number list 1", "send data : Number list 22", "Connected        "}) {
+        m_strip->setPanelText(QLatin1String(text), "connect");
+        QCOMPARE(connectText->text(), QLatin1String(text));
+    }
+    for (const char *text : {"2%", "50%", "100%"})
+        m_strip->setPanelText(QLatin1String(text), "ready");
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(requests.count, 0);
+    QCOMPARE(connectText->geometry(), connectBox);
+
+    const QString longText = QStringLiteral("send data : ") + QString(30, QLatin1Char('x'));
+    m_strip->setPanelText(longText, "connect");
+    QTRY_VERIFY(connectText->width() >= connectText->fontMetrics().horizontalAdvance(longText));
+    QCOMPARE(m_strip->panelText("connect"), longText);
 }
 
 QTEST_MAIN(tst_ucProgress)
