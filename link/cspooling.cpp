@@ -99,7 +99,7 @@ CSpooling::CSpooling(const Services &services, QObject *parent)
 {
     m_serial->setReadBufferSize(kTransportReadBuffer);
     connect(m_serial, &QSerialPort::readyRead, this, &CSpooling::onSerialReadyRead);
-    // PROBE connect(m_serial, &QSerialPort::errorOccurred, this, &CSpooling::onSerialError);
+    connect(m_serial, &QSerialPort::errorOccurred, this, &CSpooling::onSerialError);
 
     m_dsrTimer.setInterval(kDsrPollInterval);
     connect(&m_dsrTimer, &QTimer::timeout, this, &CSpooling::pollDsr);

@@ -48,7 +48,7 @@ public:
         splNetError = 3, // a socket error, or the client connection could not be started
         splSendDone = 4, // the socket has sent data
         splLineChange = 6, // the serial port's DSR line changed
-        splComError = 7, // opening the serial port failed
+        splComError = 7, // opening the serial port failed, or the open port was lost
     };
     Q_ENUM(SplCode)
 
@@ -165,6 +165,8 @@ private:
     void onSocketBytesWritten();
     void onNewConnection();
     void onSerialReadyRead();
+    void onSerialError(QSerialPort::SerialPortError error);
+    void onSerialLost();
     void pollDsr();
 
     void readMoreLater();

@@ -27,6 +27,7 @@ private slots:
     void ptyWithoutModemLinesIsTolerated();
     void disconnectAndReopen();
     void initComClosesAnOpenPort();
+    void lostLineClosesThePort();
 
 private:
     bool openLink(CSpooling &link);
@@ -177,6 +178,24 @@ void tst_CSpoolingSerial::initComClosesAnOpenPort()
     QCOMPARE(link.receiveBufferLength(), 0);
     link.FillBuffer();
     QVERIFY(link.isConnected());
+}
+
+void tst_CSpoolingSerial::lostLineClosesThePort()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    services.watch(link);
+    QVERIFY(openLink(link));
+
+    // The pair goes away under the open port, as when an adapter is pulled out:
+    // the port is closed once, and reported as a serial failure.
+    m_socat->terminate();
+    QVERIFY(m_socat->waitForFinished(5000));
+    QTRY_VERIFY(!link.isConnected());
+    QCOMPARE(services.count(u"spl:7"_s), 1);
+    QVERIFY(services.openErrors.isEmpty());
+    QTest::qWait(50);
+    QCOMPARE(services.count(u"spl:7"_s), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_CSpoolingSerial)
