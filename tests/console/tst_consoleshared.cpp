@@ -128,9 +128,11 @@ private slots:
 
     void serialLogOnAndSave();
     void remoteConsoleWatchesTraffic();
+    void serialLineLost();
 
 private:
-    bool startPtyPair(QString *consoleEnd, QString *gatewayEnd);
+    void startSerialGateway(QString *consoleEnd);
+    static ConnectionChoice serialChoice();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_socat;
@@ -158,36 +160,43 @@ void tst_ConsoleShared::cleanup()
     m_dir.reset();
 }
 
-bool tst_ConsoleShared::startPtyPair(QString *consoleEnd, QString *gatewayEnd)
+// The simulator on one end of a socat pair, and "COM3" mapped to the other end
+// in the console's settings.
+void tst_ConsoleShared::startSerialGateway(QString *consoleEnd)
 {
     *consoleEnd = m_dir->filePath(u"console-tty"_s);
-    *gatewayEnd = m_dir->filePath(u"gateway-tty"_s);
+    const QString gatewayEnd = m_dir->filePath(u"gateway-tty"_s);
     m_socat = std::make_unique<QProcess>();
     m_socat->start(u"socat"_s,
-        {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + *consoleEnd, u"pty,raw,echo=0,link="_s + *gatewayEnd});
-    return m_socat->waitForStarted()
-        && QTest::qWaitFor([&] { return QFileInfo::exists(*consoleEnd) && QFileInfo::exists(*gatewayEnd); }, kWaitMs);
+        {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + *consoleEnd, u"pty,raw,echo=0,link="_s + gatewayEnd});
+    QVERIFY(m_socat->waitForStarted());
+    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(*consoleEnd) && QFileInfo::exists(gatewayEnd); }, kWaitMs),
+        "socat did not make the pseudo-terminal pair");
+    QVERIFY(m_simulator->start({u"--serial"_s, gatewayEnd, u"--retry-ms"_s, u"100"_s}));
+    QVERIFY2(m_simulator->waitForStatus(u"serial device "_s + gatewayEnd + u" open"_s, kWaitMs),
+        "the simulator did not open its end of the pair");
+    SettingsFile settings(SettingsLocation::settingFile(m_dir->path()));
+    QVERIFY(settings.setValue(
+        QString::fromLatin1(SerialPortMap::kSection), SerialPortMap::settingKey(kSerialPort), *consoleEnd));
 }
 
-void tst_ConsoleShared::serialLogOnAndSave()
+ConnectionChoice tst_ConsoleShared::serialChoice()
 {
-    QString consoleEnd;
-    QString gatewayEnd;
-    QVERIFY2(startPtyPair(&consoleEnd, &gatewayEnd), "socat did not make the pseudo-terminal pair");
-    QVERIFY(m_simulator->start({u"--serial"_s, gatewayEnd, u"--retry-ms"_s, u"100"_s}));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_simulator->configLines().isEmpty(), kWaitMs);
-    {
-        SettingsFile settings(SettingsLocation::settingFile(m_dir->path()));
-        QVERIFY(settings.setValue(
-            QString::fromLatin1(SerialPortMap::kSection), SerialPortMap::settingKey(kSerialPort), consoleEnd));
-    }
-
     ConnectionChoice choice = tcpClientChoice(0);
     choice.g_Mode = u"COM"_s;
     choice.g_com = kSerialPort;
     choice.g_Rate = u"115200"_s;
     choice.g_Rate_index = u"3"_s;
-    Console console(m_dir->path(), choice);
+    return choice;
+}
+
+void tst_ConsoleShared::serialLogOnAndSave()
+{
+    QString consoleEnd;
+    startSerialGateway(&consoleEnd);
+    if (QTest::currentTestFailed())
+        return;
+    Console console(m_dir->path(), serialChoice());
 
     console.pressConnect();
     QCOMPARE(console.window->objSpool->devicePath(), consoleEnd);
@@ -222,6 +231,13 @@ void tst_ConsoleShared::serialLogOnAndSave()
     QTRY_COMPARE_WITH_TIMEOUT(console.panel(), u"Disconnected"_s, kWaitMs);
     QVERIFY(!console.window->objSpool->isConnected());
     QCOMPARE(console.caption(), u"Connect"_s);
+
+    // The port opens again and the gateway reports the saved value.
+    console.control<QLineEdit>(u"txtGSM_PIN1"_s)->clear();
+    console.pressConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
+    QCOMPARE(console.control<QLineEdit>(u"txtGSM_PIN1"_s)->text(), u"1234"_s);
+    QCOMPARE(console.logLines().count(u"CPW5823"_s), 2);
     QVERIFY2(console.messages.shown.isEmpty(), qPrintable(console.messagesText()));
 }
 
@@ -285,6 +301,30 @@ void tst_ConsoleShared::remoteConsoleWatchesTraffic()
     QCOMPARE(serving.caption(), u"Disconnect"_s);
     QVERIFY2(serving.messages.shown.isEmpty(), qPrintable(serving.messagesText()));
     QVERIFY2(watching.messages.shown.isEmpty(), qPrintable(watching.messagesText()));
+}
+
+void tst_ConsoleShared::serialLineLost()
+{
+    QString consoleEnd;
+    startSerialGateway(&consoleEnd);
+    if (QTest::currentTestFailed())
+        return;
+    Console console(m_dir->path(), serialChoice());
+    console.messages.answers = {QMessageBox::Cancel};
+    console.pressConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
+
+    // The line goes away under the open port, as when an adapter is pulled out.
+    m_socat->terminate();
+    QVERIFY(m_socat->waitForFinished(kWaitMs));
+    QTRY_COMPARE_WITH_TIMEOUT(console.messages.shown.size(), 1, kWaitMs);
+    const MessageRequest &box = console.messages.shown.first();
+    QCOMPARE(box.text, u"Error: can't connect to the gateway ,please check your connection"_s);
+    QCOMPARE(box.title, u"Error"_s);
+    QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+    QCOMPARE(console.panel(), u"Connection failed"_s);
+    QCOMPARE(console.caption(), u"Connect"_s);
+    QVERIFY(!console.window->objSpool->isConnected());
 }
 
 QTEST_MAIN(tst_ConsoleShared)

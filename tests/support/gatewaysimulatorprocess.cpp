@@ -40,6 +40,16 @@ quint16 GatewaySimulatorProcess::listenPort(int waitMs)
     return match.hasMatch() ? match.captured(1).toUShort() : 0;
 }
 
+bool GatewaySimulatorProcess::waitForStatus(const QString &text, int waitMs)
+{
+    return QTest::qWaitFor(
+        [&] {
+            m_status += m_process.readAllStandardError();
+            return QString::fromLatin1(m_status).contains(text);
+        },
+        waitMs);
+}
+
 QStringList GatewaySimulatorProcess::configLines() const
 {
     QFile file(m_configFile);

@@ -23,6 +23,9 @@ public:
     // Waits until a simulator started with --listen on port 0 says which port it
     // got; 0 when it does not within waitMs.
     quint16 listenPort(int waitMs);
+    // Waits until the simulator's status output holds text (such as "serial
+    // device ... open"); false when it does not within waitMs.
+    bool waitForStatus(const QString &text, int waitMs);
     // The record lines of the configuration file as the simulator last wrote it.
     QStringList configLines() const;
 
