@@ -1,6 +1,6 @@
 // The main window, offscreen, against a gateway simulator that misbehaves: lines
 // ended with CR LF, a link dropped in the middle of the log-on read, a flood of
-// unsolicited lines during a save, a gateway that never answers the log-on, "ERR"
+// unsolicited lines during a save, a log-on never answered or refused, "ERR"
 // answers in the middle of a save, and a gateway that connects in to a console
 // listening as a server.
 
@@ -57,7 +57,8 @@ private slots:
     void gatewayDropsMidRead();
     void floodDuringSave();
     void gatewayConnectsToServer();
-    void mutedGatewayLogOn();
+    void logOnFails_data();
+    void logOnFails();
     void errorAnswersDuringSave_data();
     void errorAnswersDuringSave();
 
@@ -239,15 +240,24 @@ void tst_ConsoleFaults::gatewayConnectsToServer()
     QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
 }
 
-void tst_ConsoleFaults::mutedGatewayLogOn()
+void tst_ConsoleFaults::logOnFails_data()
 {
+    QTest::addColumn<QStringList>("fault");
+    // Each try of the log-on waits out its time-out, then asks.
+    QTest::newRow("no answer") << QStringList {u"--mute"_s};
+    // The gateway's "ERR" asks at once.
+    QTest::newRow("wrong password") << QStringList {u"--password"_s, u"1111"_s};
+}
+
+void tst_ConsoleFaults::logOnFails()
+{
+    QFETCH(QStringList, fault);
     quint16 port = 0;
-    QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s, u"--mute"_s}, &port));
+    QVERIFY(startSimulator(QStringList {u"--listen"_s, u"127.0.0.1:0"_s} + fault, &port));
     openWindow(tcpClientChoice(port));
     m_messages->answers = {QMessageBox::Retry, QMessageBox::Cancel, QMessageBox::Ok};
 
     pressConnect();
-    // Each try of the log-on waits out its time-out, then asks; Cancel gives up.
     QTRY_COMPARE_WITH_TIMEOUT(panel(), kGaveUp, kWaitMs);
     QCOMPARE(shownTexts(),
         (QStringList {
@@ -260,6 +270,7 @@ void tst_ConsoleFaults::mutedGatewayLogOn()
     QCOMPARE(logLines().count(u"CPW5823"_s), 2);
     QVERIFY(!m_window->writeQueue()->isWriting());
     QCOMPARE(control<QLabel>(u"lblESN"_s)->text(), QString());
+    QCOMPARE(control<QLineEdit>(u"txtFXO_DLP"_s)->text(), QString());
 
     // The link stays up, and the console is not stuck: the button disconnects.
     QVERIFY(m_window->objSpool->isConnected());
