@@ -143,6 +143,7 @@ void ConfigPages::createControls()
                 auto *list = new QComboBox;
                 list->setObjectName(field.control);
                 list->addItems(field.entries);
+                list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
                 list->setCurrentIndex(-1);
                 m_lists.insert(field.control, list);
             }
@@ -151,6 +152,7 @@ void ConfigPages::createControls()
             auto *list = new QComboBox;
             list->setObjectName(selector.control);
             list->addItems(selector.entries);
+            list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
             list->setCurrentIndex(-1);
             m_lists.insert(selector.control, list);
         }
