@@ -8,6 +8,7 @@
 #include <ireplysink.h>
 #include <messageboxqueuequestions.h>
 #include <progressqueueadapter.h>
+#include <pseudoterminalpair.h>
 #include <scriptedmessageboxes.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -218,6 +218,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Rig> m_rig;
     std::vector<std::unique_ptr<QProcess>> m_processes;
+    std::unique_ptr<PseudoTerminalPair> m_pair;
     QString m_consoleEnd;
     QString m_gatewayEnd;
 };
@@ -239,6 +240,7 @@ void tst_ConnectionFlow::cleanup()
         process->waitForFinished(3000);
     }
     m_processes.clear();
+    m_pair.reset();
     m_dir->setAutoRemove(!QTest::currentTestFailed());
     m_dir.reset();
 }
@@ -271,11 +273,10 @@ quint16 tst_ConnectionFlow::startListeningSimulator(const QStringList &extra)
 
 bool tst_ConnectionFlow::startPtyPair()
 {
-    m_consoleEnd = m_dir->filePath(u"a"_s);
-    m_gatewayEnd = m_dir->filePath(u"b"_s);
-    return startProcess(u"socat"_s,
-               {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + m_consoleEnd, u"pty,raw,echo=0,link="_s + m_gatewayEnd})
-        && QTest::qWaitFor([&] { return QFileInfo::exists(m_consoleEnd) && QFileInfo::exists(m_gatewayEnd); }, kWaitMs);
+    m_pair = std::make_unique<PseudoTerminalPair>(m_dir->path());
+    m_consoleEnd = m_pair->first();
+    m_gatewayEnd = m_pair->second();
+    return m_pair->start();
 }
 
 void tst_ConnectionFlow::writeSetting(const QString &section, const QString &key, const QString &value)

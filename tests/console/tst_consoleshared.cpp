@@ -10,6 +10,7 @@
 #include <gatewaysimulatorprocess.h>
 #include <monitorpage.h>
 #include <monitorrelay.h>
+#include <pseudoterminalpair.h>
 #include <scriptedmessageboxes.h>
 #include <serialportmap.h>
 #include <settingsfile.h>
@@ -21,11 +22,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -145,7 +144,7 @@ private:
     static ConnectionChoice serialChoice();
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QProcess> m_socat;
+    std::unique_ptr<PseudoTerminalPair> m_pair;
     std::unique_ptr<GatewaySimulatorProcess> m_simulator;
 };
 
@@ -159,13 +158,7 @@ void tst_ConsoleShared::init()
 void tst_ConsoleShared::cleanup()
 {
     m_simulator.reset();
-    if (m_socat) {
-        m_socat->terminate();
-        if (!m_socat->waitForFinished(3000))
-            m_socat->kill();
-        m_socat->waitForFinished(3000);
-        m_socat.reset();
-    }
+    m_pair.reset();
     m_dir->setAutoRemove(!QTest::currentTestFailed());
     m_dir.reset();
 }
@@ -174,14 +167,10 @@ void tst_ConsoleShared::cleanup()
 // in the console's settings.
 void tst_ConsoleShared::startSerialGateway(QString *consoleEnd)
 {
-    *consoleEnd = m_dir->filePath(u"console-tty"_s);
-    const QString gatewayEnd = m_dir->filePath(u"gateway-tty"_s);
-    m_socat = std::make_unique<QProcess>();
-    m_socat->start(u"socat"_s,
-        {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + *consoleEnd, u"pty,raw,echo=0,link="_s + gatewayEnd});
-    QVERIFY(m_socat->waitForStarted());
-    QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(*consoleEnd) && QFileInfo::exists(gatewayEnd); }, kWaitMs),
-        "socat did not make the pseudo-terminal pair");
+    m_pair = std::make_unique<PseudoTerminalPair>(m_dir->path());
+    QVERIFY2(m_pair->start(), qPrintable(m_pair->errorText()));
+    *consoleEnd = m_pair->first();
+    const QString gatewayEnd = m_pair->second();
     QVERIFY(m_simulator->start({u"--serial"_s, gatewayEnd, u"--retry-ms"_s, u"100"_s}));
     QVERIFY2(m_simulator->waitForStatus(u"serial device "_s + gatewayEnd + u" open"_s, kWaitMs),
         "the simulator did not open its end of the pair");
@@ -329,8 +318,7 @@ void tst_ConsoleShared::serialLineLost()
     QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
 
     // The line goes away under the open port, as when an adapter is pulled out.
-    m_socat->terminate();
-    QVERIFY(m_socat->waitForFinished(kWaitMs));
+    QVERIFY(m_pair->stop());
     QTRY_COMPARE_WITH_TIMEOUT(console.messages.shown.size(), 1, kWaitMs);
     const MessageRequest &box = console.messages.shown.first();
     QCOMPARE(box.text, u"Error: can't connect to the gateway ,please check your connection"_s);

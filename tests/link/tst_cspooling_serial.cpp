@@ -3,8 +3,8 @@
 
 #include "cspoolingtestkit.h"
 
-#include <QFileInfo>
-#include <QProcess>
+#include <pseudoterminalpair.h>
+
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,7 +33,7 @@ private:
     bool openLink(CSpooling &link);
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QProcess> m_socat;
+    std::unique_ptr<PseudoTerminalPair> m_pair;
     std::unique_ptr<QSerialPort> m_far; // the gateway's end
     QString m_linkEnd;
 };
@@ -44,17 +44,11 @@ void tst_CSpoolingSerial::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_linkEnd = m_dir->filePath(u"a"_s);
-    const QString farEnd = m_dir->filePath(u"b"_s);
+    m_pair = std::make_unique<PseudoTerminalPair>(m_dir->path());
+    QVERIFY2(m_pair->start(), qPrintable(m_pair->errorText()));
+    m_linkEnd = m_pair->first();
 
-    m_socat = std::make_unique<QProcess>();
-    m_socat->setStandardErrorFile(m_dir->filePath(u"socat.log"_s)); // kept when the test fails
-    m_socat->start(
-        u"socat"_s, {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + m_linkEnd, u"pty,raw,echo=0,link="_s + farEnd});
-    QVERIFY2(m_socat->waitForStarted(), "socat is missing");
-    QTRY_VERIFY(QFileInfo::exists(m_linkEnd) && QFileInfo::exists(farEnd));
-
-    m_far = std::make_unique<QSerialPort>(farEnd);
+    m_far = std::make_unique<QSerialPort>(m_pair->second());
     m_far->setBaudRate(115200);
     QVERIFY2(m_far->open(QIODevice::ReadWrite), qPrintable(m_far->errorString()));
 }
@@ -62,13 +56,7 @@ void tst_CSpoolingSerial::init()
 void tst_CSpoolingSerial::cleanup()
 {
     m_far.reset();
-    if (m_socat) {
-        m_socat->terminate();
-        if (!m_socat->waitForFinished(3000))
-            m_socat->kill();
-        m_socat->waitForFinished(3000);
-        m_socat.reset();
-    }
+    m_pair.reset();
     if (m_dir)
         m_dir->setAutoRemove(!QTest::currentTestFailed());
     m_dir.reset();
@@ -189,8 +177,7 @@ void tst_CSpoolingSerial::lostLineClosesThePort()
 
     // The pair goes away under the open port, as when an adapter is pulled out:
     // the port is closed once, and reported as a serial failure.
-    m_socat->terminate();
-    QVERIFY(m_socat->waitForFinished(5000));
+    QVERIFY(m_pair->stop());
     QTRY_VERIFY(!link.isConnected());
     QCOMPARE(services.count(u"spl:7"_s), 1);
     QVERIFY(services.openErrors.isEmpty());

@@ -6,6 +6,7 @@
 #include <autocombo.h>
 #include <cspooling.h>
 #include <monitorpage.h>
+#include <pseudoterminalpair.h>
 #include <scriptedmessageboxes.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -413,21 +414,11 @@ void TestMonitorPage::saveUnknownFormatAndExistingFile()
 
 void TestMonitorPage::binaryOverSerial()
 {
-    const QString linkEnd = m_dir->filePath(u"a"_s);
-    const QString farEnd = m_dir->filePath(u"b"_s);
-    QProcess socat;
-    socat.setStandardErrorFile(m_dir->filePath(u"socat.log"_s));
-    socat.start(
-        u"socat"_s, {u"-d"_s, u"-d"_s, u"pty,raw,echo=0,link="_s + linkEnd, u"pty,raw,echo=0,link="_s + farEnd});
-    QVERIFY2(socat.waitForStarted(), "socat is missing");
-    const auto stopSocat = qScopeGuard([&] {
-        socat.terminate();
-        if (!socat.waitForFinished(3000))
-            socat.kill();
-    });
-    QTRY_VERIFY(QFileInfo::exists(linkEnd) && QFileInfo::exists(farEnd));
+    PseudoTerminalPair pair(m_dir->path());
+    QVERIFY2(pair.start(), qPrintable(pair.errorText()));
+    const QString linkEnd = pair.first();
 
-    QSerialPort far(farEnd);
+    QSerialPort far(pair.second());
     QVERIFY2(far.open(QIODevice::ReadWrite), qPrintable(far.errorString()));
 
     SerialPortMap map;

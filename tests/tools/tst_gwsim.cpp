@@ -4,10 +4,11 @@
 #include "lineframer.h"
 #include "recordlayout.h"
 
+#include <pseudoterminalpair.h>
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -654,17 +655,11 @@ void tst_GwSim::connectModeReconnects()
 
 void tst_GwSim::serialOverPseudoTerminal()
 {
-    const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
-    if (socat.isEmpty())
-        QFAIL("socat is needed for the pseudo-terminal test (scripts/setup installs it)");
     TestDir dir;
-    const QString gatewayEnd = dir.filePath(QStringLiteral("a"));
-    const QString consoleEnd = dir.filePath(QStringLiteral("b"));
-    QProcess pair;
-    pair.start(socat,
-        {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0,link=%1").arg(gatewayEnd),
-            QStringLiteral("pty,raw,echo=0,link=%1").arg(consoleEnd)});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gatewayEnd) && QFile::exists(consoleEnd), 5000);
+    PseudoTerminalPair pair(dir.path());
+    QVERIFY2(pair.start(), qPrintable(pair.errorText()));
+    const QString gatewayEnd = pair.first();
+    const QString consoleEnd = pair.second();
 
     Simulator simulator({QStringLiteral("--serial"), gatewayEnd, QStringLiteral("--baud"), QStringLiteral("9600"),
         QStringLiteral("--crnul")});
@@ -679,8 +674,7 @@ void tst_GwSim::serialOverPseudoTerminal()
     verifyLogOnAnswer(lines);
     QVERIFY(simulator.stop());
     port.close();
-    pair.terminate();
-    pair.waitForFinished(5000);
+    QVERIFY(pair.stop());
 }
 
 QTEST_GUILESS_MAIN(tst_GwSim)
