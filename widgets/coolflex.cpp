@@ -93,10 +93,12 @@ EditorKeyAction editorKeyAction(int key, const EditorKeyState &s)
         return EditorKeyAction::Commit;
     case Qt::Key_Escape:
         return EditorKeyAction::Discard;
+    // On the last (first) data row there is no row to move to: the editor closes
+    // as on Enter and leaves the grid on the same cell.
     case Qt::Key_Down:
-        return s.row < s.rows - 1 ? EditorKeyAction::MoveDown : EditorKeyAction::PassOn;
+        return s.row < s.rows - 1 ? EditorKeyAction::MoveDown : EditorKeyAction::Commit;
     case Qt::Key_Up:
-        return s.row > s.fixedRows ? EditorKeyAction::MoveUp : EditorKeyAction::PassOn;
+        return s.row > s.fixedRows ? EditorKeyAction::MoveUp : EditorKeyAction::Commit;
     case Qt::Key_Left:
         if (s.col <= 1)
             return EditorKeyAction::PassOn;
@@ -1251,9 +1253,7 @@ void CoolFlex::handleEditorKey(QKeyEvent *event, bool *consumed)
         Text1->setCursorPosition(state.textLength);
         break;
     case EditorKeyAction::PassOn:
-        // Up and Down on the edge rows stay in the editor rather than reaching
-        // the grid behind it.
-        *consumed = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+        *consumed = false;
         break;
     }
 }

@@ -70,8 +70,9 @@ struct EditorKeyState
     int fixedRows = 1;
 };
 
-// The action for a Qt key code. Up and Down on the first and last data rows, and
-// Left and Right in the first and last data columns, leave the editor open.
+// The action for a Qt key code. Up on the first data row and Down on the last one
+// close the editor as Enter does; Left and Right in the first and last data
+// columns leave it open.
 EditorKeyAction editorKeyAction(int key, const EditorKeyState &state);
 
 } // namespace CoolFlexLogic
