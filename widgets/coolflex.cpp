@@ -1116,6 +1116,8 @@ void CoolFlex::openTextEditor()
     }
     commitEditors();
     m_editIndex = current;
+    // A screen reader names the editor by the heading the operator reads above it.
+    Text1->setAccessibleName(TextMatrix(0, current.column() + 1));
     const QPalette gridPalette = MSFlexGrid1->palette();
     QPalette palette = Text1->palette();
     palette.setColor(QPalette::Base, gridPalette.color(QPalette::Base));
@@ -1145,6 +1147,7 @@ void CoolFlex::openComboBox()
     }
     commitEditors();
     m_editIndex = current;
+    combo->setAccessibleName(TextMatrix(0, current.column() + 1));
     QPalette palette = combo->palette();
     palette.setColor(QPalette::Base, MSFlexGrid1->palette().color(QPalette::Base));
     palette.setColor(QPalette::Text, MSFlexGrid1->palette().color(QPalette::Text));

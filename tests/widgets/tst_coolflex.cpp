@@ -1,5 +1,6 @@
 #include "coolflex.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -105,6 +106,7 @@ private slots:
     void clickWithEditingOff();
     void fixedCellsOpenNothing();
     void enterOnGridOpensEditor();
+    void editorNamedByItsHeading();
     void checkBoxToggles();
     void doubleClickTogglesOnce();
     void dropDownColumn();
@@ -493,6 +495,24 @@ void tst_CoolFlex::enterOnGridOpensEditor()
     QTest::keyClicks(h.flex->grid(), QStringLiteral("1"));
     QVERIFY(!h.editor()->isVisible());
     QCOMPARE(h.flex->Row(), 3);
+}
+
+void tst_CoolFlex::editorNamedByItsHeading()
+{
+    // Assistive tools announce the open editor by the heading of its column.
+    Harness h(5, 4);
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    h.flex->setTextMatrix(0, 2, QStringLiteral("Prefix"));
+    const auto editorName = [&h] {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(h.editor());
+        return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(none)");
+    };
+    h.open(2, 2);
+    QCOMPARE(editorName(), QStringLiteral("Prefix"));
+    h.key(Qt::Key_Right); // to column 3; a move opens no editor
+    h.key(Qt::Key_Return);
+    QVERIFY(h.editor()->isVisible());
+    QCOMPARE(editorName(), QStringLiteral("H3"));
 }
 
 void tst_CoolFlex::checkBoxToggles()
