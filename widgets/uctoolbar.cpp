@@ -74,6 +74,9 @@ ucToolBar::ucToolBar(QWidget *parent)
             tlbMenu->addSeparator();
     }
     m_buttons.value(QStringLiteral("main"))->setChecked(true);
+    // Followed from here on: the pressed button the window opens with is no click.
+    for (QAction *action : m_pageGroup->actions())
+        followCheckedButton(action);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -95,6 +98,35 @@ QAction *ucToolBar::addButton(
     m_buttons.insert(key, action);
     m_keys.append(key);
     return action;
+}
+
+void ucToolBar::followCheckedButton(QAction *action)
+{
+    // A click, a key or a press goes through the action's trigger, which checks
+    // the action and raises BtnClick. A toggle of the button alone (the toggle
+    // an assistive tool offers for a checkable button) checks or releases the
+    // action without a trigger, so that the pressed button and the host's page
+    // would disagree. A change of the check that no trigger follows is therefore
+    // completed as a click on that button, once the change has settled.
+    connect(action, &QAction::toggled, this, [this, action] {
+        m_untriggered = action;
+        QMetaObject::invokeMethod(this, [this, action] { settlePageButton(action); }, Qt::QueuedConnection);
+    });
+    connect(action, &QAction::triggered, this, [this, action] {
+        if (m_untriggered == action)
+            m_untriggered = nullptr;
+    });
+}
+
+void ucToolBar::settlePageButton(QAction *action)
+{
+    if (m_untriggered != action)
+        return;
+    m_untriggered = nullptr;
+    // Checked, or the pressed page button released so that none shows pressed:
+    // either way a click on it, which also presses it again in the second case.
+    if (action->isChecked() || !m_pageGroup->checkedAction())
+        action->trigger();
 }
 
 bool ucToolBar::setButtonCaption(const QString &key, const QString &sCaption)

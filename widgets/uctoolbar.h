@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -40,9 +41,13 @@ signals:
 
 private:
     QAction *addButton(const QString &key, const QString &caption, const QString &toolTip, const QString &pictureKey);
+    void followCheckedButton(QAction *action);
+    void settlePageButton(QAction *action);
 
     QToolBar *tlbMenu = nullptr;
     QActionGroup *m_pageGroup = nullptr;
+    // The page button whose check changed and whose trigger has not come yet.
+    QPointer<QAction> m_untriggered;
     QHash<QString, QIcon> imgNEW;
     QHash<QString, QAction *> m_buttons;
     QStringList m_keys;

@@ -1,5 +1,6 @@
 #include "uctoolbar.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QSignalSpy>
 #include <QTest>
@@ -145,6 +146,66 @@ private slots:
         // A second click on the pressed page button keeps it pressed.
         click(bar, QStringLiteral("isdn"));
         QCOMPARE(bar.pressedKey(), QStringLiteral("isdn"));
+    }
+
+    void everyWayOfPressingAPageButton_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("mouse click") << "mouse";
+        QTest::newRow("assistive press") << "press";
+        QTest::newRow("assistive toggle") << "toggle";
+        QTest::newRow("space key") << "space";
+    }
+
+    // However a page button is pressed, the host hears of it once, by its key, and
+    // the button that shows pressed is the page the host was told to show.
+    void everyWayOfPressingAPageButton()
+    {
+        QFETCH(QString, way);
+        ucToolBar bar;
+        QSignalSpy clicks(&bar, &ucToolBar::BtnClick);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        const auto press = [&bar, &way](const QString &key) {
+            auto *button = qobject_cast<QToolButton *>(bar.toolBar()->widgetForAction(bar.button(key)));
+            QVERIFY(button);
+            if (way == QLatin1String("mouse")) {
+                QTest::mouseClick(button, Qt::LeftButton);
+            } else if (way == QLatin1String("space")) {
+                QTest::keyClick(button, Qt::Key_Space);
+            } else {
+                QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+                QVERIFY(accessible && accessible->actionInterface());
+                const QString action = way == QLatin1String("press") ? QAccessibleActionInterface::pressAction()
+                                                                      : QAccessibleActionInterface::toggleAction();
+                accessible->actionInterface()->doAction(action);
+            }
+        };
+        const auto shownPressed = [&bar] {
+            QStringList keys;
+            for (const QString &key : bar.buttonKeys()) {
+                if (bar.toolBar()->widgetForAction(bar.button(key))->property("checked").toBool())
+                    keys << key;
+            }
+            return keys;
+        };
+
+        QCOMPARE(clicks.size(), 0);
+        press(QStringLiteral("hst"));
+        // A press through the key may be animated: the click comes when it ends.
+        QTRY_COMPARE(clicks.size(), 1);
+        QCOMPARE(clicks.at(0).at(0).toString(), QStringLiteral("hst"));
+        QCOMPARE(bar.pressedKey(), QStringLiteral("hst"));
+        QCOMPARE(shownPressed(), QStringList {QStringLiteral("hst")});
+
+        // The pressed button again: it stays pressed and is reported as a click is.
+        press(QStringLiteral("hst"));
+        QTRY_COMPARE(clicks.size(), 2);
+        QCOMPARE(clicks.at(1).at(0).toString(), QStringLiteral("hst"));
+        QCOMPARE(bar.pressedKey(), QStringLiteral("hst"));
+        QCOMPARE(shownPressed(), QStringList {QStringLiteral("hst")});
+        QTest::qWait(50);
+        QCOMPARE(clicks.size(), 2);
     }
 
     void captionAndEnableByKey()
