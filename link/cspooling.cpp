@@ -78,6 +78,16 @@ std::optional<SerialSettings> parseSerialSettings(const QString &text)
     return settings;
 }
 
+std::optional<QSerialPort::PinoutSignals> readPortModemLines(QSerialPort &port)
+{
+    const QSerialPort::PinoutSignals pins = port.pinoutSignals();
+    if (port.error() != QSerialPort::NoError) {
+        port.clearError();
+        return std::nullopt;
+    }
+    return pins;
+}
+
 bool isRecordCode(const QString &code)
 {
     static const QStringList codes {QStringLiteral("FXO"), QStringLiteral("FXS"), QStringLiteral("GSM"),
@@ -96,6 +106,7 @@ CSpooling::CSpooling(const Services &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
     , m_serial(new QSerialPort(this))
+    , m_modemLineReader(readPortModemLines)
 {
     m_serial->setReadBufferSize(kTransportReadBuffer);
     connect(m_serial, &QSerialPort::readyRead, this, &CSpooling::onSerialReadyRead);
@@ -117,6 +128,11 @@ CSpooling::~CSpooling()
         m_socket->disconnect(this);
     if (m_server)
         m_server->disconnect(this);
+}
+
+void CSpooling::setModemLineReader(ModemLineReader reader)
+{
+    m_modemLineReader = reader ? std::move(reader) : ModemLineReader(readPortModemLines);
 }
 
 void CSpooling::InitCOM(const QString &strComSet, qint16 nPort, qint16 inBuf, qint16 outBuf)
@@ -454,12 +470,10 @@ void CSpooling::openCom()
     if (!m_serial->setRequestToSend(true))
         m_serial->clearError();
 
-    const QSerialPort::PinoutSignals pins = m_serial->pinoutSignals();
-    if (m_serial->error() != QSerialPort::NoError) {
-        m_serial->clearError(); // no DSR line to watch on this device
-        return;
-    }
-    m_dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+    const auto pins = m_modemLineReader(*m_serial);
+    if (!pins)
+        return; // no DSR line to watch on this device
+    m_dsr = pins->testFlag(QSerialPort::DataSetReadySignal);
     m_dsrTimer.start();
 }
 
@@ -504,14 +518,14 @@ void CSpooling::pollDsr()
         m_dsrTimer.stop();
         return;
     }
-    const QSerialPort::PinoutSignals pins = m_serial->pinoutSignals();
-    if (m_serial->error() != QSerialPort::NoError) {
+    const auto pins = m_modemLineReader(*m_serial);
+    if (!pins || m_serial->error() != QSerialPort::NoError) {
         // The device stopped answering line queries; it is not watched any more.
         m_serial->clearError();
         m_dsrTimer.stop();
         return;
     }
-    const bool dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+    const bool dsr = pins->testFlag(QSerialPort::DataSetReadySignal);
     if (dsr != m_dsr) {
         m_dsr = dsr;
         emit onSplAction(splLineChange);

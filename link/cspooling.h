@@ -11,6 +11,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -88,6 +90,11 @@ public:
     void setSerialPortMap(const SerialPortMap &map) { m_portMap = map; }
     const SerialPortMap &serialPortMap() const { return m_portMap; }
     void setDsrPollInterval(std::chrono::milliseconds interval) { m_dsrTimer.setInterval(interval); }
+    // Reads the open port's modem lines for the DSR watch; nullopt when the device
+    // cannot tell, and the port is then not watched. By default the port's own
+    // query; a pseudo terminal has no modem lines, so tests give a line they play.
+    using ModemLineReader = std::function<std::optional<QSerialPort::PinoutSignals>(QSerialPort &port)>;
+    void setModemLineReader(ModemLineReader reader);
 
     // Prepares the serial transport: closes the port if open, empties the
     // receive buffer, takes the settings ("rate,parity,data bits,stop bits") and
@@ -189,6 +196,7 @@ private:
     QSerialPort *m_serial = nullptr;
     QString m_devicePath;
     QString m_serialSettingsError;
+    ModemLineReader m_modemLineReader;
     QTimer m_dsrTimer;
     QTimer m_readMoreTimer;
     bool m_dsr = false;
