@@ -482,6 +482,7 @@ void CSpooling::closeCom()
     m_dsrTimer.stop();
     m_serial->close();
     m_serial->clearError();
+    m_serialLost = false;
 }
 
 void CSpooling::onSerialReadyRead()
@@ -497,14 +498,17 @@ void CSpooling::onSerialError(QSerialPort::SerialPortError error)
     // terminal closed) or a line that hung up keeps reporting itself readable with
     // nothing to read: left open, the port would spin the event loop for good. It
     // is closed on the next turn, outside the port's own notification.
-    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) && m_serial->isOpen())
+    // The loss is kept apart from the port's error, which the DSR watch clears.
+    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) && m_serial->isOpen()
+        && !m_serialLost) {
+        m_serialLost = true;
         QMetaObject::invokeMethod(this, &CSpooling::onSerialLost, Qt::QueuedConnection);
+    }
 }
 
 void CSpooling::onSerialLost()
 {
-    const QSerialPort::SerialPortError error = m_serial->error();
-    if (!m_serial->isOpen() || (error != QSerialPort::ReadError && error != QSerialPort::ResourceError))
+    if (!m_serialLost || !m_serial->isOpen())
         return; // closed, or closed and opened again, meanwhile
     closeCom();
     // Reported as a failed serial link, so that the connection flow disconnects
@@ -518,10 +522,12 @@ void CSpooling::pollDsr()
         m_dsrTimer.stop();
         return;
     }
+    // An error left on the port by something else (a write the device refused,
+    // say) is not the watch's: only a failing line query ends the watch.
+    m_serial->clearError();
     const auto pins = m_modemLineReader(*m_serial);
-    if (!pins || m_serial->error() != QSerialPort::NoError) {
+    if (!pins) {
         // The device stopped answering line queries; it is not watched any more.
-        m_serial->clearError();
         m_dsrTimer.stop();
         return;
     }

@@ -200,4 +200,6 @@ private:
     QTimer m_dsrTimer;
     QTimer m_readMoreTimer;
     bool m_dsr = false;
+    // The open port's device went away; the port is closed on the next turn.
+    bool m_serialLost = false;
 };

@@ -28,6 +28,7 @@ private slots:
     void disconnectAndReopen();
     void initComClosesAnOpenPort();
     void lostLineClosesThePort();
+    void dsrWatchOutlivesAnEarlierPortError();
 
 private:
     bool openLink(CSpooling &link);
@@ -183,6 +184,35 @@ void tst_CSpoolingSerial::lostLineClosesThePort()
     QVERIFY(services.openErrors.isEmpty());
     QTest::qWait(50);
     QCOMPARE(services.count(u"spl:7"_s), 1);
+}
+
+void tst_CSpoolingSerial::dsrWatchOutlivesAnEarlierPortError()
+{
+    RecordingServices services;
+    CSpooling link(services.services());
+    services.watch(link);
+    link.setDsrPollInterval(std::chrono::milliseconds(5));
+    // A pseudo terminal has no modem lines: the test plays the DSR line.
+    bool dsr = false;
+    link.setModemLineReader([&dsr](QSerialPort &) -> std::optional<QSerialPort::PinoutSignals> {
+        return dsr ? QSerialPort::DataSetReadySignal : QSerialPort::NoSignal;
+    });
+    QVERIFY(openLink(link));
+    QVERIFY(link.isWatchingDsr());
+
+    // Another operation on the port fails and leaves its error behind, as a
+    // failed write does; here a modem line the pseudo terminal cannot set.
+    auto *port = link.findChild<QSerialPort *>();
+    QVERIFY(port);
+    QVERIFY(!port->setDataTerminalReady(true));
+    QVERIFY(port->error() != QSerialPort::NoError);
+
+    dsr = true;
+    QTRY_COMPARE(services.count(u"spl:6"_s), 1);
+    dsr = false;
+    QTRY_COMPARE(services.count(u"spl:6"_s), 2);
+    QVERIFY(link.isWatchingDsr());
+    QVERIFY(link.isConnected());
 }
 
 QTEST_GUILESS_MAIN(tst_CSpoolingSerial)
