@@ -6,7 +6,9 @@
 // One line of status text in a panel of the progress strip. Unlike a label, a
 // new text only repaints the text: the panel grows when a text needs more room
 // than it has, and never shrinks, so that the strip is not laid out again and
-// repainted whole at every step of an operation.
+// repainted whole at every step of an operation. Assistive tools see it as
+// static text named by its accessible name, whose value is the text, and hear of
+// every new text.
 class StatusText : public QWidget
 {
     Q_OBJECT
@@ -26,6 +28,7 @@ protected:
 
 private:
     int textWidth(const QString &text) const;
+    void announce(const QString &previous);
 
     QString m_text;
     // The widest text shown so far, at least the minimum width.

@@ -99,20 +99,21 @@ void ucProgress::buildStrip()
 
     const QFontMetrics metrics(font());
 
-    // Wide enough for the longest status text the console puts there, so that the
-    // strip does not shift as the texts change.
-    Panel connectPanel = addPanel(kPanelConnect, true, true);
+    // Each text panel carries a name for assistive tools, which read its text as
+    // its value. The first is wide enough for the longest status text the console
+    // puts there, so that the strip does not shift as the texts change.
+    Panel connectPanel = addPanel(kPanelConnect, true, true, tr("Connection status"));
     connectPanel.label->setMinimumWidth(
         metrics.horizontalAdvance(QStringLiteral("Write data not complete seccessful!")));
     m_staStatus->addWidget(connectPanel.box);
     m_staStatus->addWidget(panelSeparator(m_staStatus));
 
-    Panel timePanel = addPanel(kPanelTime, false, true);
+    Panel timePanel = addPanel(kPanelTime, false, true, tr("Time"));
     timePanel.label->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("00:00:00")));
     m_staStatus->addWidget(timePanel.box);
     m_staStatus->addWidget(panelSeparator(m_staStatus));
 
-    Panel readyPanel = addPanel(kPanelReady, true, true);
+    Panel readyPanel = addPanel(kPanelReady, true, true, tr("Percent"));
     readyPanel.label->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Ready")) + metrics.averageCharWidth());
     m_staStatus->addWidget(readyPanel.box);
     m_staStatus->addWidget(panelSeparator(m_staStatus));
@@ -121,6 +122,7 @@ void ucProgress::buildStrip()
     Panel progresPanel = addPanel(kPanelProgres, false, false);
     m_prStatus = new QProgressBar(progresPanel.box);
     m_prStatus->setObjectName(QStringLiteral("prStatus"));
+    m_prStatus->setAccessibleName(tr("Progress"));
     m_prStatus->setRange(0, m_maximum);
     m_prStatus->setValue(0);
     m_prStatus->setTextVisible(false);
@@ -170,7 +172,8 @@ void ucProgress::buildStrip()
     setPanelText(QStringLiteral("Ready"), kPanelReady);
 }
 
-ucProgress::Panel ucProgress::addPanel(const QString &key, bool withPicture, bool withLabel)
+ucProgress::Panel ucProgress::addPanel(
+    const QString &key, bool withPicture, bool withLabel, const QString &accessibleName)
 {
     Panel panel;
     panel.box = new QWidget(m_staStatus);
@@ -186,6 +189,7 @@ ucProgress::Panel ucProgress::addPanel(const QString &key, bool withPicture, boo
     if (withLabel) {
         panel.label = new StatusText(panel.box);
         panel.label->setObjectName(key + QStringLiteral("Text"));
+        panel.label->setAccessibleName(accessibleName);
         layout->addWidget(panel.label, 1);
     }
     m_panels.insert(key, panel);

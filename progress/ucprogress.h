@@ -116,7 +116,7 @@ private:
     };
 
     void buildStrip();
-    Panel addPanel(const QString &key, bool withPicture, bool withLabel);
+    Panel addPanel(const QString &key, bool withPicture, bool withLabel, const QString &accessibleName = QString());
     void setPanelPicture(const QString &sPanel, ProgressArt::Picture picture);
     void setLamps(int okStatus, int workingStatus);
     void setPosition(int position);

@@ -4,6 +4,7 @@
 #include "statustext.h"
 #include "ucprogress.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -80,6 +81,8 @@ private slots:
     void picturesAreDrawn_data();
     void picturesAreDrawn();
     void panelTextsKeepTheStripStill();
+    void panelsSpeakToAssistiveTools_data();
+    void panelsSpeakToAssistiveTools();
 
 private:
     std::unique_ptr<ucProgress> m_strip;
@@ -684,6 +687,43 @@ void tst_ucProgress::panelTextsKeepTheStripStill()
     m_strip->setPanelText(longText, "connect");
     QTRY_VERIFY(connectText->width() >= connectText->fontMetrics().horizontalAdvance(longText));
     QCOMPARE(m_strip->panelText("connect"), longText);
+}
+
+void tst_ucProgress::panelsSpeakToAssistiveTools_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("initialText");
+    QTest::newRow("connect") << "connect" << "Connection status" << "Disconnected";
+    QTest::newRow("time") << "time" << "Time" << "Time";
+    QTest::newRow("ready") << "ready" << "Percent" << "Ready";
+}
+
+void tst_ucProgress::panelsSpeakToAssistiveTools()
+{
+    // A screen reader finds each panel by what it is and reads its current text.
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(QString, initialText);
+    auto *panel = m_strip->findChild<StatusText *>(key + QStringLiteral("Text"));
+    QVERIFY(panel);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(panel);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::StaticText);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Value), initialText);
+
+    const QString text = QStringLiteral("send data : GSM Data");
+    QVERIFY(m_strip->setPanelText(text, key));
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Value), text);
+    QAccessibleTextInterface *textInterface = accessible->textInterface();
+    QVERIFY(textInterface);
+    QCOMPARE(textInterface->text(0, textInterface->characterCount()), text);
+
+    // The bar beside the texts is named too.
+    auto *bar = m_strip->findChild<QProgressBar *>(QStringLiteral("prStatus"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Name), QStringLiteral("Progress"));
 }
 
 QTEST_MAIN(tst_ucProgress)
