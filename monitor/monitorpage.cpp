@@ -497,12 +497,26 @@ bool MonitorPage::writeLog(const QString &fileName, bool richText)
     flush();
     // Written beside and then put in place, so a failed write leaves the old file whole.
     QSaveFile file(fileName);
-    if (!file.open(richText ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray data = richText ? RtfWriter().write(*txtBuf->document()) : txtBuf->toPlainText().toUtf8();
+    const QByteArray data = richText ? RtfWriter().write(*txtBuf->document()) : plainText(*txtBuf->document());
     if (file.write(data) != data.size())
         return false;
     return file.commit();
+}
+
+QByteArray MonitorPage::plainText(const QTextDocument &document)
+{
+    // The traffic as it came: one byte per character in the wire's Latin-1, and
+    // every line ended by CR LF. Each line is a block; the empty block after the
+    // last line break is no line. Blocks give their text raw, where the
+    // document's own plain text would turn no-break spaces into blanks.
+    QByteArray out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.next().isValid() || block.length() > 1)
+            out += block.text().toLatin1() + "\r\n";
+    }
+    return out;
 }
 
 void MonitorPage::cmdDBGSearch_Click()

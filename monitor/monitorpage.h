@@ -27,6 +27,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QTextDocument;
 class QTimer;
 
 // The debug page "DBG": the coloured traffic log with its switches, filter, line
@@ -109,6 +110,8 @@ public:
     void cmdDBGBinary_Click();
     void cmdDBGFilter_Click();
 
+    // The log as a plain-text file holds it: Latin-1 bytes, each line ended by CR LF.
+    static QByteArray plainText(const QTextDocument &document);
     // "Desc (*.x)|*.x|..." as Qt's "Desc (*.x);;...".
     static QString qtFileFilter(const QString &filterText);
     // The bytes of a Binary text ("01,0A,FF"): decimal items, others read as

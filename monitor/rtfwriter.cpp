@@ -19,13 +19,14 @@ QByteArray RtfWriter::escaped(const QString &text)
             out += "\\tab ";
         } else if (u >= 0x20 && u < 0x7F) {
             out += char(u);
-        } else if (u < 0x20 || (u >= 0x7F && u <= 0xFF && !(u >= 0x80 && u < 0xA0))) {
-            // Control characters and Latin-1 letters as code-page bytes; the code
-            // page is 1252, which agrees with Latin-1 everywhere but 0x80 to 0x9F.
+        } else if (u <= 0xFF) {
+            // Control characters and every byte above 0x7F as the byte itself, so
+            // the file carries the traffic as it came off the wire (Latin-1), just
+            // as the plain-text save does.
             out += "\\'" + QByteArray::number(u, 16).rightJustified(2, '0');
         } else {
-            // Everything else as a signed 16-bit Unicode value, with "?" for
-            // readers that know no \u.
+            // What no wire byte gives (text typed for Analyze) as a signed 16-bit
+            // Unicode value, with "?" for readers that know no \u.
             out += "\\u" + QByteArray::number(qint16(u)) + '?';
         }
     }

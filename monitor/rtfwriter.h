@@ -10,7 +10,8 @@ class QTextDocument;
 // Writes a text document as Rich Text Format with the colour, font, size and
 // weight of every piece: a small writer of our own, since Qt reads no RTF and
 // writes none. Characters are escaped for RTF: "\", "{" and "}" with a backslash,
-// Latin-1 characters beyond ASCII as \'hh, anything else as \uN.
+// control characters and Latin-1 characters beyond ASCII as the byte \'hh,
+// anything else as \uN.
 class RtfWriter
 {
 public:
