@@ -65,6 +65,15 @@ QCheckBox *makeCheckBox(const char *name, const QString &caption, bool checked, 
     return box;
 }
 
+// Ties a label to the box of an auto-completing input. Qt looks for a buddy label
+// only among the box's own siblings, which are the input's parts, so the box also
+// takes the label's text as its accessible name.
+void labelAutoCombo(QLabel *label, AutoCombo *input)
+{
+    label->setBuddy(input->textBox());
+    input->textBox()->setAccessibleName(label->text());
+}
+
 } // namespace
 
 const QColor MonitorPage::kLogBackground {0, 0, 0};
@@ -184,6 +193,8 @@ void MonitorPage::buildPage()
     tabDBG->addTab(buildSendTab(), QStringLiteral("Send CMD"));
     tabDBG->addTab(buildNetworkTab(), QStringLiteral("Network"));
     tabDBG->addTab(buildFilterTab(), QStringLiteral("Filter"));
+    // The command box has no label of its own: the tab it fills names it.
+    txtDBGSend->setAccessibleName(tabDBG->tabText(TabSendCmd));
     tabDBG->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     connect(tabDBG, &QTabWidget::currentChanged, this, &MonitorPage::tabDBG_Click);
     tabDBG->setCurrentIndex(TabSendCmd);
@@ -205,7 +216,6 @@ QWidget *MonitorPage::buildSendTab()
     auto *tab = new QWidget;
     txtDBGSend = new QLineEdit(tab);
     txtDBGSend->setObjectName(QStringLiteral("txtDBGSend"));
-    txtDBGSend->setAccessibleName(QStringLiteral("Command"));
     cmdSEND = makeButton("cmdSEND", QStringLiteral("SEND"), tab);
     cmdDBGAnalyze = makeButton("cmdDBGAnalyze", QStringLiteral("Analyze"), tab);
     cmdDBGBinary = makeButton("cmdDBGBinary", QStringLiteral("Binary"), tab);
@@ -263,7 +273,7 @@ QWidget *MonitorPage::buildNetworkTab()
     txtDBGNetC->setMinimumWidth(200);
     cmdDBGConnect = makeButton("cmdDBGConnect", QStringLiteral("Connect"), client);
     auto *hostLabel = new QLabel(QStringLiteral("Host / IP"), client);
-    hostLabel->setBuddy(txtDBGNetC->textBox());
+    labelAutoCombo(hostLabel, txtDBGNetC);
     auto *portLabel = new QLabel(QStringLiteral("Port"), client);
     portLabel->setBuddy(txtDBGPort[1]);
     auto *clientLayout = new QHBoxLayout(client);
@@ -295,7 +305,7 @@ QWidget *MonitorPage::buildFilterTab()
     txtDBGFilter->setHistoryFolder(m_settingsFolder);
     cmdDBGFilter = makeButton("cmdDBGFilter", QStringLiteral("Set Filter"), tab);
     auto *filterLabel = new QLabel(QStringLiteral("Set Filter Like:"), tab);
-    filterLabel->setBuddy(txtDBGFilter->textBox());
+    labelAutoCombo(filterLabel, txtDBGFilter);
 
     auto *mode = new QGroupBox(QStringLiteral("Filter Mode"), tab);
     optDBGFilter[0] = new QRadioButton(QStringLiteral("Normal"), mode);

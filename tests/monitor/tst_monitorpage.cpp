@@ -11,6 +11,7 @@
 #include <settingsfile.h>
 #include <settingslocation.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -56,6 +57,8 @@ private slots:
     void sendAndErase();
     void filterHistoryAtStartUp();
     void fontCommand();
+    void accessibleNames_data();
+    void accessibleNames();
 
 private:
     template<typename T> T *child(const QString &name) const
@@ -544,6 +547,43 @@ void TestMonitorPage::fontCommand()
     const QFont used = m_page->logView()->document()->begin().begin().fragment().charFormat().font();
     QCOMPARE(used.family(), u"DejaVu Serif"_s);
     QCOMPARE(used.pointSizeF(), 13.5);
+}
+
+void TestMonitorPage::accessibleNames_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("label"); // empty: the control's own caption
+
+    // Inputs are named by the label beside them (the command box by its tab).
+    QTest::newRow("max lines") << u"txtDBGMaxLines"_s << u"Max lines"_s;
+    QTest::newRow("command") << u"txtDBGSend"_s << u"Send CMD"_s;
+    QTest::newRow("filter") << u"txtDBGFilter"_s << u"Set Filter Like:"_s;
+    QTest::newRow("listen port") << u"txtDBGPort_0"_s << u"Listen Port"_s;
+    QTest::newRow("client host") << u"txtDBGNetC"_s << u"Host / IP"_s;
+    QTest::newRow("client port") << u"txtDBGPort_1"_s << u"Port"_s;
+    // Buttons, check boxes and option buttons by their caption.
+    for (const char *name :
+        {"cmdDBGFont", "cmdDBGSaveFile", "cmdClearBuffer", "chkDBGEnableDbg", "chkDBGAnalyze", "chkDBGEnableFilter",
+            "chkDBGAddTime", "chkDBGShowSend", "cmdSEND", "cmdDBGAnalyze", "cmdDBGBinary", "cmdDBGSearch",
+            "chkDBGErase", "cmdDBGListenStart", "cmdDBGConnect", "cmdDBGFilter", "optDBGFilter_0", "optDBGFilter_1"})
+        QTest::newRow(name) << QString::fromLatin1(name) << QString();
+}
+
+void TestMonitorPage::accessibleNames()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, label);
+    QWidget *widget = child<QWidget>(control);
+    // The operator types into the box of an auto-completing input.
+    if (auto *combo = qobject_cast<AutoCombo *>(widget))
+        widget = combo->textBox();
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+        QVERIFY(!button->text().isEmpty());
+        label = button->text();
+    }
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), label);
 }
 
 QTEST_MAIN(TestMonitorPage)
