@@ -28,6 +28,7 @@ const QColor MonitorLog::kReceivedColour {255, 255, 0};
 const QColor MonitorLog::kSentColour {0, 255, 0};
 const QColor MonitorLog::kSentLocalTimedColour {100, 255, 100};
 const QColor MonitorLog::kSentRemoteTimedColour {255, 100, 100};
+const QColor MonitorLog::kNoticeColour {255, 255, 255};
 
 QFont MonitorFont::toFont() const
 {
@@ -174,6 +175,18 @@ MonitorLog::Received MonitorLog::receivedLine(const QString &line, const QTime &
         m_endFont = logFont();
     }
     return result;
+}
+
+std::optional<MonitorPiece> MonitorLog::noticeLine(const QString &text, const QTime &now)
+{
+    if (!switches.enableDebug)
+        return std::nullopt;
+    MonitorPiece piece;
+    piece.colour = kNoticeColour;
+    piece.font = m_monitorQFont;
+    piece.text = (switches.addLineTime ? timeText(now) + QStringLiteral(" > ") : QString()) + text + QLatin1Char('\n');
+    appended(piece);
+    return piece;
 }
 
 void MonitorLog::clear()

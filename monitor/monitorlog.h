@@ -67,6 +67,7 @@ public:
     static const QColor kSentColour; // green
     static const QColor kSentLocalTimedColour; // light green
     static const QColor kSentRemoteTimedColour; // light red
+    static const QColor kNoticeColour; // white
     // The log's own font, which the end of an empty log carries.
     static QFont logFont();
 
@@ -91,6 +92,9 @@ public:
     std::optional<MonitorPiece> sentLine(const QString &strCmd, bool fRemote, const QTime &now = QTime());
     // Decides on a received line and counts it when shown.
     Received receivedLine(const QString &line, const QTime &now = QTime());
+    // The piece for a line the console itself has to say (a relay notice), or
+    // nothing with "Enable Debug" off; neither filtered nor counted.
+    std::optional<MonitorPiece> noticeLine(const QString &text, const QTime &now = QTime());
 
     // Clear Buffer: an empty log and a counter of 0.
     void clear();

@@ -106,6 +106,7 @@ MonitorPage::MonitorPage(CSpooling *link, MessageBoxService &messages, const QSt
         [this] { txtDBGNetC->WriteToReg(); },
     });
     connect(m_relay, &MonitorRelay::stateChanged, this, &MonitorPage::showRelayState);
+    connect(m_relay, &MonitorRelay::noticeRaised, this, &MonitorPage::appendNotice);
     showRelayState();
 }
 
@@ -371,6 +372,12 @@ bool MonitorPage::isAnalyzeEnabled() const
 void MonitorPage::appendSentLine(const QString &strCmd, bool fRemote)
 {
     if (const auto piece = m_log.sentLine(strCmd, fRemote))
+        queue(*piece);
+}
+
+void MonitorPage::appendNotice(const QString &text)
+{
+    if (const auto piece = m_log.noticeLine(text))
         queue(*piece);
 }
 

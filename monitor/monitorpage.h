@@ -86,6 +86,8 @@ public:
     void appendSentLine(const QString &strCmd, bool fRemote) override;
     void appendReceivedLine(const QString &strLine) override;
     bool isAnalyzeEnabled() const override;
+    // A line of the console's own about the traffic (the relay's notices).
+    void appendNotice(const QString &text);
 
     // Draws the pieces collected so far now, instead of on the next turn of the event loop.
     void flush();

@@ -244,6 +244,7 @@ void MonitorRelay::adoptSocket(QTcpSocket *socket)
 {
     m_socket = socket;
     m_receiveBuffer.clear();
+    m_droppingLine = false;
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_socket)
             onReadyRead();
@@ -265,6 +266,7 @@ void MonitorRelay::closeSocket()
         m_server->close();
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
     m_receiveBuffer.clear();
+    m_droppingLine = false;
     if (!socket)
         return;
     socket->disconnect(this);
@@ -283,19 +285,27 @@ void MonitorRelay::receive(const QByteArray &data)
     while (from < data.size()) {
         const qsizetype cr = data.indexOf(kCR, from);
         const qsizetype end = cr < 0 ? data.size() : cr;
-        // A line is kept up to kMaxLineLength characters, whatever the peer sends
-        // before its CR; the head is passed on when the CR comes.
-        const qsizetype room = kMaxLineLength - m_receiveBuffer.size();
-        if (room > 0)
-            m_receiveBuffer.append(data.constData() + from, std::min(room, end - from));
+        // A line longer than kMaxLineLength is dropped whole, never sent cut short:
+        // what came of it is let go, and the rest is skipped up to its CR.
+        if (!m_droppingLine) {
+            if (m_receiveBuffer.size() + (end - from) <= kMaxLineLength) {
+                m_receiveBuffer.append(data.constData() + from, end - from);
+            } else {
+                m_receiveBuffer.clear();
+                m_droppingLine = true;
+                emit noticeRaised(QLatin1String(kLineDroppedNotice));
+            }
+        }
         if (cr < 0)
             return;
 
-        const QString line = QString::fromLatin1(m_receiveBuffer);
-        m_receiveBuffer.clear();
         from = cr + 1;
         if (from < data.size() && data.at(from) == kNUL)
             ++from;
+        if (std::exchange(m_droppingLine, false))
+            continue;
+        const QString line = QString::fromLatin1(m_receiveBuffer);
+        m_receiveBuffer.clear();
         if (m_link)
             m_link->SendCommand(line, true);
         if (!m_socket)

@@ -49,11 +49,13 @@ public:
 
     static constexpr char kStateActive[] = "stop";
     static constexpr char kStateEnded[] = "start";
-    // The most of one peer line kept before its CR; the rest of the line is dropped.
+    // The longest peer line passed on; a longer one is dropped whole.
     static constexpr qsizetype kMaxLineLength = 64 * 1024;
     // The most queued for a peer that reads slower than the gateway talks; lines
     // beyond it are not relayed until the peer has caught up.
     static constexpr qint64 kMaxPeerBacklog = 8 * 1024 * 1024;
+    // The monitor line the relay adds about its peer.
+    static constexpr char kLineDroppedNotice[] = "relay: line over 64 KiB dropped";
     static const QColor kLampColour;
 
     MonitorRelay(CSpooling *link, MessageBoxService &messages, Intervals intervals, QObject *parent = nullptr);
@@ -99,6 +101,8 @@ public:
 signals:
     // The buttons' states, captions or the lamp changed.
     void stateChanged();
+    // Something the operator should read in the monitor log happened to the peer.
+    void noticeRaised(const QString &text);
 
 private:
     void tmrClientCheck_Timer();
@@ -140,4 +144,6 @@ private:
     std::chrono::milliseconds m_clientCheckInterval;
 
     QByteArray m_receiveBuffer;
+    // The peer line now arriving is over kMaxLineLength and goes up to its CR.
+    bool m_droppingLine = false;
 };
