@@ -72,11 +72,24 @@ void MonitorRelay::send(const QByteArray &data)
 {
     if (!isConnected())
         return;
-    // A peer that does not read would otherwise make the queue grow without end
-    // under a talkative gateway; whole lines are left out until it catches up.
-    if (m_socket->bytesToWrite() > kMaxPeerBacklog)
-        return;
     m_socket->write(data);
+    // A peer that stops reading would make the queue grow without end under a
+    // talkative gateway; it is let go, as servers do with a client that stops reading.
+    if (m_socket->bytesToWrite() > kMaxPeerBacklog)
+        dropStalledPeer();
+}
+
+void MonitorRelay::dropStalledPeer()
+{
+    emit noticeRaised(QLatin1String(kStalledPeerNotice));
+    // Cut, not closed gracefully: what is queued would never go. Whatever the peer
+    // sent meanwhile goes with it: this runs inside the link's analysis of a
+    // gateway line, which its commands must not re-enter.
+    QTcpSocket *socket = std::exchange(m_socket, nullptr);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    onPeerGone();
 }
 
 bool MonitorRelay::isListening() const

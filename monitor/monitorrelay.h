@@ -51,11 +51,11 @@ public:
     static constexpr char kStateEnded[] = "start";
     // The longest peer line passed on; a longer one is dropped whole.
     static constexpr qsizetype kMaxLineLength = 64 * 1024;
-    // The most queued for a peer that reads slower than the gateway talks; lines
-    // beyond it are not relayed until the peer has caught up.
+    // The most left unsent to a peer; one that has not taken this much is let go.
     static constexpr qint64 kMaxPeerBacklog = 8 * 1024 * 1024;
-    // The monitor line the relay adds about its peer.
+    // The monitor lines the relay adds about its peer.
     static constexpr char kLineDroppedNotice[] = "relay: line over 64 KiB dropped";
+    static constexpr char kStalledPeerNotice[] = "relay: peer stopped reading, disconnected";
     static const QColor kLampColour;
 
     MonitorRelay(CSpooling *link, MessageBoxService &messages, Intervals intervals, QObject *parent = nullptr);
@@ -110,6 +110,7 @@ private:
     void onNewConnection();
     void onReadyRead();
     void onPeerGone();
+    void dropStalledPeer();
 
     void adoptSocket(QTcpSocket *socket);
     void closeSocket();

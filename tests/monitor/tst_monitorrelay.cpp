@@ -135,6 +135,7 @@ private slots:
     void peerCommands_data();
     void peerCommands();
     void oversizedPeerLine();
+    void stalledPeerIsDropped();
     void onePeerAtATime();
     void stopAndStartAgain();
     void connectStopsTheServer();
@@ -349,6 +350,33 @@ void TestMonitorRelay::oversizedPeerLine()
     QCOMPARE(readAtLeast(*console.gateway, 4), QByteArray("OK2\r"));
     QCOMPARE(console.relay()->receiveBufferLength(), 0);
     QCOMPARE(console.logLines().count(u"relay: line over 64 KiB dropped"_s), 2);
+}
+
+void TestMonitorRelay::stalledPeerIsDropped()
+{
+    Console console(*m_boxes, m_dir->path());
+    std::unique_ptr<QTcpSocket> peer = servePeer(console);
+    QVERIFY(peer);
+    // The peer stops reading: its socket takes no more than one byte off the
+    // system, whose receive buffer is made small, so the relay's writes pile up.
+    peer->setReadBufferSize(1);
+    peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+
+    // The gateway talks on (lines the monitor does not show are relayed all the same).
+    const QString line(64 * 1024 - 1, u'x');
+    qint64 relayed = 0;
+    while (console.relay()->isConnected() && relayed < 4 * MonitorRelay::kMaxPeerBacklog) {
+        console.link.AnalyzeCmd(line, false);
+        relayed += line.size() + 1;
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(!console.relay()->isConnected());
+    QVERIFY(relayed > MonitorRelay::kMaxPeerBacklog);
+    QCOMPARE(console.logLines().count(u"relay: peer stopped reading, disconnected"_s), 1);
+    // As after a peer that left, the server listens again.
+    QVERIFY(console.relay()->isListening());
+    QCOMPARE(console.serverButton()->text(), u"Stop"_s);
+    QVERIFY(m_boxes->shown.isEmpty());
 }
 
 void TestMonitorRelay::onePeerAtATime()
