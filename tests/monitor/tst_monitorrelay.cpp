@@ -136,6 +136,7 @@ private slots:
     void peerCommands();
     void oversizedPeerLine();
     void stalledPeerIsDropped();
+    void sendsNothingUntilConnected();
     void onePeerAtATime();
     void stopAndStartAgain();
     void connectStopsTheServer();
@@ -263,10 +264,10 @@ void TestMonitorRelay::greetingThenGatewayLines()
     console.child<QLineEdit>(u"txtDBGSend"_s)->setText(u"by hand"_s);
     console.child<QPushButton>(u"cmdDBGAnalyze"_s)->click();
     QCOMPARE(readAtLeast(peer, 8), QByteArray("by hand\r"));
-    // Commands typed here are not relayed.
+    // Commands typed here are not relayed: the next gateway line is the next thing the peer gets.
     console.link.SendCommand(u"RBT"_s);
-    QTest::qWait(50);
-    QCOMPARE(peer.readAll(), QByteArray());
+    console.gateway->write("MARK\r");
+    QCOMPARE(readLine(peer), QByteArray("MARK\r"));
 }
 
 void TestMonitorRelay::peerCommands_data()
@@ -311,8 +312,13 @@ void TestMonitorRelay::peerCommands()
         QTRY_COMPARE((got += console.gateway->readAll()).count('\r'), commands);
         QTRY_COMPARE(console.relay()->receiveBufferLength(), held);
     }
-    QVERIFY(!console.gateway->waitForReadyRead(50));
-    QCOMPARE(got + console.gateway->readAll(), atGateway);
+    // A marker line after the packets: what reaches the gateway before it is
+    // exactly the expected commands, and a held line start only prefixes the marker.
+    peer->write("MARK\r");
+    const QByteArray all = packets.join();
+    const QByteArray expected = atGateway + all.mid(all.lastIndexOf('\r') + 1) + "MARK\r";
+    QTRY_VERIFY((got += console.gateway->readAll()).endsWith("MARK\r"));
+    QCOMPARE(got, expected);
 
     // Echoed as remote commands: light red with the time prefix.
     console.page.flush();
@@ -377,6 +383,27 @@ void TestMonitorRelay::stalledPeerIsDropped()
     QVERIFY(console.relay()->isListening());
     QCOMPARE(console.serverButton()->text(), u"Stop"_s);
     QVERIFY(m_boxes->shown.isEmpty());
+}
+
+void TestMonitorRelay::sendsNothingUntilConnected()
+{
+    QTcpServer other;
+    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+    Console console(*m_boxes, m_dir->path());
+    console.setClient(u"127.0.0.1"_s, QString::number(other.serverPort()));
+    console.clientButton()->click();
+
+    // While the connection is being made, a socket would keep what it is given
+    // and deliver it once connected; the relay gives it nothing.
+    QVERIFY(!console.relay()->isConnected());
+    console.relay()->send("EARLY\r");
+    QTRY_VERIFY(other.hasPendingConnections());
+    std::unique_ptr<QTcpSocket> peer(other.nextPendingConnection());
+    QTRY_VERIFY(console.relay()->isConnected());
+    console.relay()->send("MARK\r");
+    QByteArray got;
+    QTRY_VERIFY((got += peer->readAll()).endsWith("MARK\r"));
+    QVERIFY2(!got.contains("EARLY"), got.constData());
 }
 
 void TestMonitorRelay::onePeerAtATime()
