@@ -262,9 +262,9 @@ void ConnectionFlow::objSpool_onSplAction(qint32 splCode)
     case CSpooling::splPeerClosed:
         if (!fLinkActive)
             break;
-        ConnectChange(kDisconnectKey, true);
-        // After the disconnect, so that the reason stays in the panel.
+        // The reason first; the disconnect then leaves the disconnected display.
         m_progress.setPanelText(QStringLiteral("NET Disconnected"));
+        ConnectChange(kDisconnectKey, true);
         break;
     case CSpooling::splNetError:
     case CSpooling::splComError: {

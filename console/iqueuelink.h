@@ -13,4 +13,6 @@ public:
     virtual void SendCommand(const QString &strCmd) = 0;
     // Analyses strLine as a received line, without showing it in the monitor.
     virtual void AnalyzeCmd(const QString &strLine) = 0;
+    // True while the link to the gateway is up.
+    virtual bool isConnected() const = 0;
 };

@@ -3,6 +3,8 @@
 #include <QFlags>
 #include <QString>
 
+#include <optional>
+
 // One modal message of the write queue, described without widgets: the service
 // that shows it maps the icon and buttons onto a real message box.
 struct QueueQuestion
@@ -25,6 +27,9 @@ struct QueueQuestion
     Icon icon = Icon::Information;
     Buttons buttons = Ok;
     Button defaultButton = NoButton;
+    // What Escape and closing the box answer. Unset: the usual answer of such a
+    // box (Cancel, No, or its one button). NoButton: nothing; only a button click.
+    std::optional<Button> escapeButton;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(QueueQuestion::Buttons)
 

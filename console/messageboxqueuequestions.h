@@ -31,6 +31,10 @@ public:
                 request.buttons |= theirs;
         }
         request.defaultButton = standardButton(question.defaultButton);
+        if (question.escapeButton)
+            request.escapeButton = standardButton(*question.escapeButton);
+        // The operator reads the buttons in the order the queue names them.
+        request.fixedOrder = true;
         return ourButton(m_service.show(m_parent, request));
     }
 

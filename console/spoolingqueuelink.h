@@ -14,6 +14,7 @@ public:
 
     void SendCommand(const QString &strCmd) override { m_spool.SendCommand(strCmd, false); }
     void AnalyzeCmd(const QString &strLine) override { m_spool.AnalyzeCmd(strLine, false); }
+    bool isConnected() const override { return m_spool.isConnected(); }
 
 private:
     CSpooling &m_spool;

@@ -97,9 +97,12 @@ void WriteQueue::askAboutCurrent()
     if (isLast) {
         question.buttons = QueueQuestion::Retry | QueueQuestion::Cancel;
         question.defaultButton = QueueQuestion::Cancel;
+        question.escapeButton = QueueQuestion::Cancel;
     } else {
         question.buttons = QueueQuestion::Abort | QueueQuestion::Retry | QueueQuestion::Ignore;
         question.defaultButton = QueueQuestion::Retry;
+        // A reflex Escape must not drop the rest of the write: only a button answers.
+        question.escapeButton = QueueQuestion::NoButton;
     }
 
     // The box runs a nested event loop: hold the write timer so that it neither
@@ -160,23 +163,29 @@ void WriteQueue::finish()
 {
     m_state = State::Idle;
     m_progress.EndProgress(kWriteMode);
-    // The connected display first, so that the outcome stays readable in the panel.
-    m_progress.StartProgress(QStringLiteral("connected"), 100, 5, static_cast<qint32>(kLogonTimeOut.count()));
 
+    Outcome outcome = Outcome::Complete;
+    const QPointer<WriteQueue> self(this);
     if (g_FailedList.isEmpty()) {
         m_progress.setPanelText(QStringLiteral("Write data complete successful.."));
-        emit writeEnded(Outcome::Complete);
-        return;
+    } else {
+        outcome = Outcome::Incomplete;
+        m_progress.setPanelText(QStringLiteral("Write data not complete seccessful!"));
+        QueueQuestion notice;
+        notice.text = QStringLiteral("Write data not complete seccesful : ") + kCrLf + g_FailedList;
+        notice.title = QStringLiteral("info");
+        m_questions.ask(notice);
+        if (!self)
+            return;
     }
-
-    m_progress.setPanelText(QStringLiteral("Write data not complete seccessful!"));
-    QueueQuestion notice;
-    notice.text = QStringLiteral("Write data not complete seccesful : ") + kCrLf + g_FailedList;
-    notice.title = QStringLiteral("info");
-    const QPointer<WriteQueue> self(this);
-    m_questions.ask(notice);
-    if (self)
-        emit writeEnded(Outcome::Incomplete);
+    emit writeEnded(outcome);
+    if (!self)
+        return;
+    // Back to the connected display, so an idle console reads as connected; the
+    // outcome stays in its box and the gateway's answers in the monitor. A link
+    // that went down while the box was open keeps the display it was given then.
+    if (m_link.isConnected())
+        m_progress.StartProgress(QStringLiteral("connected"), 100, 5, static_cast<qint32>(kLogonTimeOut.count()));
 }
 
 void WriteQueue::giveUp()

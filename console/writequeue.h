@@ -79,7 +79,8 @@ public:
     bool isAsking() const { return m_state == State::Asking; }
 
 signals:
-    // A write ended, after its final message was answered.
+    // A write ended: its outcome is in the status panel and its final message was
+    // answered. A finished write then returns the strip to the connected display.
     void writeEnded(WriteQueue::Outcome outcome);
 
 private:

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // One modal message: its text, title word, icon, buttons and the preselected button.
@@ -13,6 +15,14 @@ struct MessageRequest
     QMessageBox::Icon icon = QMessageBox::Information;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // The button that Escape and the title bar's close button answer with. Unset:
+    // the toolkit's choice (Cancel, No, or a lone button). NoButton: neither
+    // answers, and only a click on a button closes the box.
+    std::optional<QMessageBox::StandardButton> escapeButton;
+    // The buttons stand left to right in the order of their values (Abort, Retry,
+    // Ignore; Retry, Cancel; Yes, No), whatever the platform's usual order of
+    // button roles would make of them.
+    bool fixedOrder = false;
 };
 
 // Every modal message and question of the console goes through this service, so

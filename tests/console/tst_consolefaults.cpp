@@ -12,6 +12,7 @@
 #include <ucprogress.h>
 #include <uctoolbar.h>
 #include <writequeue.h>
+#include "writeoutcomewatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +33,7 @@ namespace {
 constexpr int kWaitMs = 15000;
 const QString kVersion = u"GW-3200 v3.12 build 0617"_s;
 const QString kWriteComplete = u"Write data complete successful.."_s;
+const QString kConnected = u"Connected        "_s;
 const QString kGaveUp = u"failed write to gateway"_s;
 const QString kGsmBefore = u"GSM4,,48,0,,,1,1,5"_s;
 const QString kGsmAfter = u"GSM4,,48,0,1234,,1,1,5"_s;
@@ -68,6 +70,7 @@ private:
     void pressConnect() { m_window->toolBar()->button(u"connect"_s)->trigger(); }
     QString caption() const { return m_window->toolBar()->button(u"connect"_s)->text(); }
     QString panel() const { return m_window->progressStrip()->panelText(u"connect"_s); }
+    QString writeOutcome() const { return m_outcomes->outcome(); }
     QStringList configLines() const { return m_simulator->configLines(); }
     QStringList shownTexts() const { return m_messages->shownTexts(); }
     QStringList logLines() const;
@@ -78,6 +81,7 @@ private:
     std::unique_ptr<GatewaySimulatorProcess> m_simulator;
     std::unique_ptr<ScriptedMessageBoxes> m_messages;
     std::unique_ptr<FrmPRIGroups> m_window;
+    std::unique_ptr<WriteOutcomeWatch> m_outcomes;
 };
 
 void tst_ConsoleFaults::init()
@@ -89,6 +93,7 @@ void tst_ConsoleFaults::init()
 
 void tst_ConsoleFaults::cleanup()
 {
+    m_outcomes.reset();
     m_window.reset();
     m_messages.reset();
     m_simulator.reset();
@@ -114,6 +119,7 @@ void tst_ConsoleFaults::openWindow(const ConnectionChoice &choice)
     options.messages = m_messages.get();
     options.chooseConnection = [choice] { return choice; };
     m_window = std::make_unique<FrmPRIGroups>(options);
+    m_outcomes = std::make_unique<WriteOutcomeWatch>(*m_window->writeQueue(), *m_window->progressStrip());
     m_window->startUp();
 }
 
@@ -159,7 +165,7 @@ void tst_ConsoleFaults::gatewayDropsMidRead()
     openWindow(tcpClientChoice(port));
 
     pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(panel(), u"NET Disconnected"_s, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel(), u"Disconnected"_s, kWaitMs);
     QVERIFY(!m_window->objSpool->isConnected());
     QCOMPARE(caption(), u"Connect"_s);
     // What arrived before the drop stays on the pages.
@@ -175,7 +181,7 @@ void tst_ConsoleFaults::floodDuringSave()
 
     pressConnect();
     QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(u"lblESN"_s)->text(), kVersion, kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(writeOutcome(), kWriteComplete, kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
 
     m_window->toolBar()->button(u"main"_s)->trigger();
@@ -185,7 +191,8 @@ void tst_ConsoleFaults::floodDuringSave()
     control<QPushButton>(u"cmdSAVE"_s)->click();
     QVERIFY(m_window->writeQueue()->isWriting());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
-    QCOMPARE(panel(), kWriteComplete);
+    QCOMPARE(writeOutcome(), kWriteComplete);
+    QCOMPARE(panel(), kConnected);
     QTRY_VERIFY_WITH_TIMEOUT(configLines().contains(u"FXO0,,3,4,11,12,40,1,2,98,0,2,30"_s), kWaitMs);
     QCOMPARE(dialPause->text(), u"12"_s);
     QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
@@ -225,7 +232,8 @@ void tst_ConsoleFaults::gatewayConnectsToServer()
     m_window->toolBar()->button(u"main"_s)->trigger();
     control<QLineEdit>(u"txtFXO_DLP"_s)->setText(u"12"_s);
     saveShownPage();
-    QCOMPARE(panel(), kWriteComplete);
+    QCOMPARE(writeOutcome(), kWriteComplete);
+    QCOMPARE(panel(), kConnected);
     QStringList expected = before;
     const qsizetype at = expected.indexOf(u"FXO0,,3,4,11,10,40,1,2,98,0,2,30"_s);
     QVERIFY(at >= 0);
@@ -316,7 +324,7 @@ void tst_ConsoleFaults::errorAnswersDuringSave()
     QVERIFY(startSimulator({u"--listen"_s, u"127.0.0.1:0"_s, u"--err-every"_s, u"2"_s}, &port));
     openWindow(tcpClientChoice(port));
     pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(writeOutcome(), kWriteComplete, kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
     const QStringList before = configLines();
     QVERIFY(before.contains(kGsmBefore));
@@ -335,12 +343,17 @@ void tst_ConsoleFaults::errorAnswersDuringSave()
     QCOMPARE(first.buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
     QCOMPARE(first.defaultButton, QMessageBox::Retry);
     QCOMPARE(first.icon, QMessageBox::Information);
+    QVERIFY(first.escapeButton == QMessageBox::NoButton);
+    QVERIFY(first.fixedOrder);
     if (netWritten && gsmWritten) {
         const MessageRequest &last = m_messages->shown.at(1);
         QCOMPARE(last.buttons, QMessageBox::Retry | QMessageBox::Cancel);
         QCOMPARE(last.defaultButton, QMessageBox::Cancel);
+        QVERIFY(last.escapeButton == QMessageBox::Cancel);
     }
-    QCOMPARE(panel(), outcome);
+    QCOMPARE(writeOutcome(), outcome);
+    // A finished write leaves the connected display; a write given up its outcome.
+    QCOMPARE(panel(), outcome == kGaveUp ? kGaveUp : kConnected);
     QVERIFY(m_window->objSpool->isConnected());
     QCOMPARE(caption(), u"Disconnect"_s);
 
@@ -361,7 +374,8 @@ void tst_ConsoleFaults::errorAnswersDuringSave()
     m_messages->shown.clear();
     m_messages->answers = {QMessageBox::Retry, QMessageBox::Retry};
     saveShownPage();
-    QCOMPARE(panel(), kWriteComplete);
+    QCOMPARE(writeOutcome(), kWriteComplete);
+    QCOMPARE(panel(), kConnected);
     expected.replace(expected.indexOf(kGsmBefore), kGsmAfter);
     if (!netWritten)
         expected.replace(expected.indexOf(kNetBefore), kNetAfter);

@@ -12,6 +12,7 @@
 #include <ucprogress.h>
 #include <uctoolbar.h>
 #include <writequeue.h>
+#include "writeoutcomewatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,6 +34,7 @@ namespace {
 constexpr int kWaitMs = 15000;
 const QString kVersion = u"GW-3200 v3.12 build 0617"_s;
 const QString kWriteComplete = u"Write data complete successful.."_s;
+const QString kConnected = u"Connected        "_s;
 
 } // namespace
 
@@ -51,6 +53,7 @@ private:
     void logOn();
     void saveShownPage();
     QString panel() const { return m_window->progressStrip()->panelText(u"connect"_s); }
+    QString writeOutcome() const { return m_outcomes->outcome(); }
     QStringList configLines() const { return m_simulator->configLines(); }
     QStringList shownTexts() const { return m_messages->shownTexts(); }
     template<typename T> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
@@ -59,6 +62,7 @@ private:
     std::unique_ptr<GatewaySimulatorProcess> m_simulator;
     std::unique_ptr<ScriptedMessageBoxes> m_messages;
     std::unique_ptr<FrmPRIGroups> m_window;
+    std::unique_ptr<WriteOutcomeWatch> m_outcomes;
 };
 
 void tst_ConsoleSession::init()
@@ -76,11 +80,13 @@ void tst_ConsoleSession::init()
     options.messages = m_messages.get();
     options.chooseConnection = [port] { return tcpClientChoice(port); };
     m_window = std::make_unique<FrmPRIGroups>(options);
+    m_outcomes = std::make_unique<WriteOutcomeWatch>(*m_window->writeQueue(), *m_window->progressStrip());
     m_window->startUp();
 }
 
 void tst_ConsoleSession::cleanup()
 {
+    m_outcomes.reset();
     m_window.reset();
     m_messages.reset();
     m_simulator.reset();
@@ -92,7 +98,8 @@ void tst_ConsoleSession::logOn()
 {
     m_window->toolBar()->button(u"connect"_s)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(u"lblESN"_s)->text(), kVersion, kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(writeOutcome(), kWriteComplete, kWaitMs);
+    QCOMPARE(panel(), kConnected);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
     QCOMPARE(m_window->toolBar()->button(u"connect"_s)->text(), u"Disconnect"_s);
 }
@@ -152,7 +159,7 @@ void tst_ConsoleSession::operatorJourney()
         change.edit();
         m_window->toolBar()->button(QString::fromLatin1(change.toolbarKey))->trigger();
         saveShownPage();
-        QCOMPARE(panel(), kWriteComplete);
+        QCOMPARE(writeOutcome(), kWriteComplete);
 
         QStringList expected = before;
         // The SIM number cell shows the number value of what the gateway sent, so

@@ -18,6 +18,7 @@
 #include <ucprogress.h>
 #include <uctoolbar.h>
 #include <writequeue.h>
+#include "writeoutcomewatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,6 +59,7 @@ struct Console
         options.messages = &messages;
         options.chooseConnection = [choice] { return choice; };
         window = std::make_unique<FrmPRIGroups>(options);
+        outcomes = std::make_unique<WriteOutcomeWatch>(*window->writeQueue(), *window->progressStrip());
         window->startUp();
     }
 
@@ -71,6 +73,7 @@ struct Console
     void pressConnect() { window->toolBar()->button(u"connect"_s)->trigger(); }
     QString caption() const { return window->toolBar()->button(u"connect"_s)->text(); }
     QString panel() const { return window->progressStrip()->panelText(u"connect"_s); }
+    QString writeOutcome() const { return outcomes->outcome(); }
     MonitorRelay *relay() const { return window->monitorPage()->relay(); }
     QStringList logLines() const
     {
@@ -83,6 +86,7 @@ struct Console
 
     ScriptedMessageBoxes messages;
     std::unique_ptr<FrmPRIGroups> window;
+    std::unique_ptr<WriteOutcomeWatch> outcomes;
 };
 
 // What "Save Data" would write for every configuration page, one record a line,
@@ -199,7 +203,7 @@ void tst_ConsoleShared::serialLogOnAndSave()
 
     console.pressConnect();
     QCOMPARE(console.window->objSpool->devicePath(), consoleEnd);
-    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(console.writeOutcome(), kWriteComplete, kWaitMs);
     QVERIFY(!console.window->writeQueue()->isWriting());
     QVERIFY(console.window->objSpool->isConnected());
     QCOMPARE(console.caption(), u"Disconnect"_s);
@@ -214,7 +218,7 @@ void tst_ConsoleShared::serialLogOnAndSave()
     console.control<QPushButton>(u"cmdSAVE"_s)->click();
     QVERIFY2(console.window->writeQueue()->isWriting(), qPrintable(console.messagesText()));
     QTRY_VERIFY_WITH_TIMEOUT(!console.window->writeQueue()->isWriting(), kWaitMs);
-    QCOMPARE(console.panel(), kWriteComplete);
+    QCOMPARE(console.writeOutcome(), kWriteComplete);
 
     // The GSM record changed; the network record went out as it was.
     QStringList expected = before;
@@ -233,8 +237,9 @@ void tst_ConsoleShared::serialLogOnAndSave()
 
     // The port opens again and the gateway reports the saved value.
     console.control<QLineEdit>(u"txtGSM_PIN1"_s)->clear();
+    console.outcomes->clear();
     console.pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(console.writeOutcome(), kWriteComplete, kWaitMs);
     QCOMPARE(console.control<QLineEdit>(u"txtGSM_PIN1"_s)->text(), u"1234"_s);
     QCOMPARE(console.logLines().count(u"CPW5823"_s), 2);
     QVERIFY2(console.messages.shown.isEmpty(), qPrintable(console.messagesText()));
@@ -272,7 +277,7 @@ void tst_ConsoleShared::remoteConsoleWatchesTraffic()
     QStringList expected = watching.logLines();
     QCOMPARE(expected.size(), 1); // the greeting
     serving.pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(serving.panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(serving.writeOutcome(), kWriteComplete, kWaitMs);
     expected << u"VER"_s + kVersion;
     for (const QString &record : m_simulator->configLines()) {
         if (!record.startsWith(u'#'))
@@ -290,7 +295,7 @@ void tst_ConsoleShared::remoteConsoleWatchesTraffic()
     serving.control<QLineEdit>(u"txtFXO_DLP"_s)->setText(u"12"_s);
     serving.control<QPushButton>(u"cmdSAVE"_s)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!serving.window->writeQueue()->isWriting(), kWaitMs);
-    QCOMPARE(serving.panel(), kWriteComplete);
+    QCOMPARE(serving.writeOutcome(), kWriteComplete);
     const QString saved = u"FXO0,,3,4,11,12,40,1,2,98,0,2,30"_s;
     expected << u"OK"_s << saved;
     QTRY_COMPARE_WITH_TIMEOUT(watchedTraffic(watching), expected, kWaitMs);
@@ -315,7 +320,7 @@ void tst_ConsoleShared::serialLineLost()
     Console console(m_dir->path(), serialChoice());
     console.messages.answers = {QMessageBox::Cancel};
     console.pressConnect();
-    QTRY_COMPARE_WITH_TIMEOUT(console.panel(), kWriteComplete, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(console.writeOutcome(), kWriteComplete, kWaitMs);
 
     // The line goes away under the open port, as when an adapter is pulled out.
     QVERIFY(m_pair->stop());

@@ -4,12 +4,16 @@
 #include <scriptedmessageboxes.h>
 #include <writequeue.h>
 
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -30,11 +34,44 @@ public:
             QTimer::singleShot(1, queue, [q = queue, answer] { q->objSpool_WriteResult(answer == Ok); });
     }
     void AnalyzeCmd(const QString &strLine) override { analysed.append(strLine); }
+    bool isConnected() const override { return connected; }
 
     WriteQueue *queue = nullptr;
+    bool connected = true;
     QHash<QString, QList<Answer>> script;
     QStringList sent;
     QStringList analysed;
+};
+
+// The strip as the queue drives it, with the operations started and the panel
+// texts shown written into one list of events, in order.
+class LoggedProgress final : public IQueueProgress
+{
+public:
+    LoggedProgress(IQueueProgress &inner, QStringList &events)
+        : m_inner(inner)
+        , m_events(events)
+    { }
+
+    void StartProgress(const QString &sKey, qint16 pCount, qint32 writeMode, qint32 pTimeToWrite) override
+    {
+        m_events << QStringLiteral("start: ") + sKey;
+        m_inner.StartProgress(sKey, pCount, writeMode, pTimeToWrite);
+    }
+    void EndProgress(qint32 prog) override { m_inner.EndProgress(prog); }
+    void setProgressSpeed(qint32 tCode, qint32 speed) override { m_inner.setProgressSpeed(tCode, speed); }
+    void RestoreSpeed(qint16 Index) override { m_inner.RestoreSpeed(Index); }
+    void setWritePosition(qint16 pos) override { m_inner.setWritePosition(pos); }
+    void setPanelText(const QString &sText) override
+    {
+        m_events << QStringLiteral("panel: ") + sText;
+        m_inner.setPanelText(sText);
+    }
+    qint16 progressMode() const override { return m_inner.progressMode(); }
+
+private:
+    IQueueProgress &m_inner;
+    QStringList &m_events;
 };
 
 // Lets a test act at the moment a question is asked (inside a held box's event
@@ -51,12 +88,15 @@ public:
     QueueQuestion::Button ask(const QueueQuestion &question) override
     {
         askedAt.append(clock.elapsed());
+        if (events)
+            *events << QStringLiteral("box: ") + question.title;
         if (onAsk)
             onAsk(question);
         return m_inner.ask(question);
     }
 
     std::function<void(const QueueQuestion &)> onAsk;
+    QStringList *events = nullptr;
     QList<qint64> askedAt;
     QElapsedTimer clock;
 
@@ -70,6 +110,7 @@ struct Rig
     Rig()
     {
         link.queue = &queue;
+        questions.events = &events;
         QObject::connect(&progress, &ucProgress::progressTime, &queue, &WriteQueue::onProgressTime);
         QObject::connect(&progress, &ucProgress::writeOperationStarted, &queue, &WriteQueue::clearFailedList);
     }
@@ -82,13 +123,18 @@ struct Rig
         return list;
     }
 
+    // The last n events.
+    QStringList lastEvents(int n) const { return events.mid(events.size() - n); }
+
+    QStringList events;
     ucProgress progress;
     ProgressQueueAdapter progressAdapter {progress};
+    LoggedProgress loggedProgress {progressAdapter, events};
     ScriptedLink link;
     ScriptedMessageBoxes boxes;
     MessageBoxQueueQuestions boxQuestions {boxes, nullptr};
     WatchedQuestions questions {boxQuestions};
-    WriteQueue queue {link, progressAdapter, questions};
+    WriteQueue queue {link, loggedProgress, questions};
 };
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -102,6 +148,48 @@ constexpr qint64 atLeastAbout(int milliseconds)
 QString failureText(const QString &desc)
 {
     return QStringLiteral("Error: can't write : ") + desc + kCrLf + QStringLiteral("please check your data.");
+}
+
+QString plainText(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+QStringList buttonsLeftToRight(QMessageBox *box)
+{
+    QList<QAbstractButton *> buttons = box->buttons();
+    std::sort(buttons.begin(), buttons.end(), [box](QAbstractButton *a, QAbstractButton *b) {
+        return a->mapTo(box, QPoint()).x() < b->mapTo(box, QPoint()).x();
+    });
+    QStringList texts;
+    for (QAbstractButton *button : buttons)
+        texts << plainText(button->text());
+    return texts;
+}
+
+QAbstractButton *buttonNamed(QMessageBox *box, const QString &text)
+{
+    for (QAbstractButton *button : box->buttons()) {
+        if (plainText(button->text()) == text)
+            return button;
+    }
+    qFatal("no button %s", qPrintable(text));
+}
+
+// Runs act once a message box with the title is on screen, from inside its
+// event loop.
+void onNextBox(QObject *context, const QString &title, std::function<void(QMessageBox *)> act)
+{
+    auto *poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, title, act] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box->windowTitle() != title)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(box);
+    });
+    poll->start(5);
 }
 
 } // namespace
@@ -123,6 +211,7 @@ private slots:
     void answerWithoutWriteLeavesOtherTimers();
     void directCommands_data();
     void directCommands();
+    void failureBoxOnScreen();
 };
 
 // Each "OK" cuts the entry's step to 10 ms: a queue with a one-minute time-out
@@ -149,7 +238,10 @@ void tst_WriteQueue::allConfirmed()
     QCOMPARE(rig.link.analysed, rig.link.sent);
     QVERIFY(rig.boxes.shown.isEmpty());
     QVERIFY(!rig.progress.isStepTimerActive(ucProgress::kWriteTimer));
-    QCOMPARE(rig.progress.panelText(QStringLiteral("connect")), QStringLiteral("Write data complete successful.."));
+    // The outcome is shown, then the idle console reads as connected again.
+    QCOMPARE(rig.lastEvents(2),
+        (QStringList {QStringLiteral("panel: Write data complete successful.."), QStringLiteral("start: connected")}));
+    QCOMPARE(rig.progress.panelText(QStringLiteral("connect")), QStringLiteral("Connected        "));
     QVERIFY(!rig.queue.isWriting());
 }
 
@@ -192,8 +284,9 @@ void tst_WriteQueue::fourEntriesRefused()
         QCOMPARE(rig.boxes.shown.size(), 4);
         QCOMPARE(last.text, QStringLiteral("Write data not complete seccesful : ") + kCrLf + skipped);
         QCOMPARE(last.title, QStringLiteral("info"));
-        QCOMPARE(
-            rig.progress.panelText(QStringLiteral("connect")), QStringLiteral("Write data not complete seccessful!"));
+        QCOMPARE(rig.lastEvents(3),
+            (QStringList {QStringLiteral("panel: Write data not complete seccessful!"), QStringLiteral("box: info"),
+                QStringLiteral("start: connected")}));
         QCOMPARE(rig.link.analysed, QStringList {entries.at(3).Cmd});
         QCOMPARE(ended.at(0).at(0).value<WriteQueue::Outcome>(), WriteQueue::Outcome::Incomplete);
     } else {
@@ -205,6 +298,9 @@ void tst_WriteQueue::fourEntriesRefused()
         QCOMPARE(
             last.text, QStringLiteral("Error: can't write data to : ") + kCrLf + skipped + QStringLiteral("Data 4"));
         QCOMPARE(last.title, QStringLiteral("Error"));
+        // Given up, the outcome stays in the panel.
+        QCOMPARE(rig.lastEvents(2),
+            (QStringList {QStringLiteral("panel: failed write to gateway"), QStringLiteral("box: Error")}));
         QCOMPARE(rig.progress.panelText(QStringLiteral("connect")), QStringLiteral("failed write to gateway"));
         QVERIFY(rig.link.analysed.isEmpty());
         QCOMPARE(ended.at(0).at(0).value<WriteQueue::Outcome>(), WriteQueue::Outcome::GivenUp);
@@ -427,9 +523,55 @@ void tst_WriteQueue::directCommands()
     QCOMPARE(box.title, QStringLiteral("Restart"));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
-    // Neither runs the progress strip.
-    QVERIFY(!rig.progress.isStepTimerActive(ucProgress::kWriteTimer));
+    // Neither touches the progress strip: the question is all that happens.
+    QCOMPARE(rig.events, QStringList {QStringLiteral("box: Restart")});
+    QCOMPARE(rig.progress.panelText(QStringLiteral("connect")), QStringLiteral("Disconnected"));
     QVERIFY(!rig.queue.isWriting());
+}
+
+// The failure boxes as the operator gets them, through real message boxes:
+// Abort, Retry, Ignore from left to right with Retry preselected, and neither
+// Escape nor the title bar's close button answers; the last entry's Retry/Cancel
+// box takes Escape as Cancel.
+void tst_WriteQueue::failureBoxOnScreen()
+{
+    ucProgress progress;
+    ProgressQueueAdapter progressAdapter {progress};
+    ScriptedLink link;
+    MessageBoxQueueQuestions questions {WidgetMessageBoxService::instance(), nullptr};
+    WriteQueue queue {link, progressAdapter, questions};
+    link.queue = &queue;
+    QObject::connect(&progress, &ucProgress::progressTime, &queue, &WriteQueue::onProgressTime);
+    QSignalSpy ended(&queue, &WriteQueue::writeEnded);
+
+    QStringList firstOrder, lastOrder;
+    QString preselected;
+    bool survivedEscape = false;
+    bool survivedClose = false;
+    onNextBox(&queue, QStringLiteral("Data 1"), [&](QMessageBox *box) {
+        firstOrder = buttonsLeftToRight(box);
+        preselected = plainText(box->defaultButton()->text());
+        QTest::keyClick(box, Qt::Key_Escape);
+        survivedEscape = box->isVisible();
+        survivedClose = !box->close() && box->isVisible();
+        onNextBox(&queue, QStringLiteral("Data 2"), [&](QMessageBox *last) {
+            lastOrder = buttonsLeftToRight(last);
+            onNextBox(&queue, QStringLiteral("Error"), [](QMessageBox *notice) { notice->accept(); });
+            QTest::keyClick(last, Qt::Key_Escape);
+        });
+        buttonNamed(box, QStringLiteral("Ignore"))->click();
+    });
+
+    QVERIFY(queue.start({{QStringLiteral("REC1,1"), QStringLiteral("Data 1")}, {QStringLiteral("REC2,2"), QStringLiteral("Data 2")}},
+        QStringLiteral("write"), 30));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 10000);
+    QCOMPARE(firstOrder, (QStringList {QStringLiteral("Abort"), QStringLiteral("Retry"), QStringLiteral("Ignore")}));
+    QCOMPARE(preselected, QStringLiteral("Retry"));
+    QVERIFY(survivedEscape);
+    QVERIFY(survivedClose);
+    QCOMPARE(lastOrder, (QStringList {QStringLiteral("Retry"), QStringLiteral("Cancel")}));
+    QCOMPARE(ended.at(0).at(0).value<WriteQueue::Outcome>(), WriteQueue::Outcome::GivenUp);
+    QCOMPARE(queue.g_FailedList, QStringLiteral("Data 1\r\nData 2"));
 }
 
 QTEST_MAIN(tst_WriteQueue)
