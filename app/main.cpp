@@ -2,11 +2,37 @@
 #include <frmsplash.h>
 #include <programversion.h>
 #include <settingsfile.h>
+#include <settingsloader.h>
 #include <settingslocation.h>
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QDir>
 #include <QPointer>
+
+#include <cstdio>
+
+namespace {
+
+// The console runs on its defaults when its settings cannot be kept, as every
+// preference fails on its own and silently. One line on standard error says
+// what failed and why, for an operator who started it from a terminal.
+void reportUnkeptSettings()
+{
+    const QString path = SettingsLocation::settingFile(SettingsLocation::defaultFolder());
+    QString problem;
+    if (const SettingsLoader::Created created = SettingsLoader::create(); !created.store) {
+        problem = QStringLiteral("settings library: ") + created.errorText;
+    } else if (SettingsFile settings(path); !settings.isOpen()) {
+        problem = QDir::toNativeSeparators(path) + QStringLiteral(": ") + settings.errorText();
+    }
+    if (problem.isEmpty())
+        return;
+    const QString line = QStringLiteral("varlisk: preferences are not kept, using the defaults: ") + problem.simplified();
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,15 +41,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(ProgramVersion::kMakerName);
     QApplication::setApplicationVersion(ProgramVersion::kVersion);
 
-    // The console cannot keep any preference without its settings library: say
-    // so at once instead of failing later in every handler.
-    {
-        SettingsFile settings(SettingsLocation::settingFile(SettingsLocation::defaultFolder()));
-        if (!settings.isOpen()) {
-            QMessageBox::critical(nullptr, ProgramVersion::kProductName, settings.errorText());
-            return 1;
-        }
-    }
+    reportUnkeptSettings();
 
     auto *splash = new frmSplash;
     splash->setAttribute(Qt::WA_DeleteOnClose);
