@@ -3,6 +3,7 @@
 #include "messageboxservice.h"
 
 #include <autocombo.h>
+#include <fieldcodecs.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
 
@@ -45,13 +46,18 @@ double leadingNumber(const QString &text)
     return std::isfinite(value) ? value : 0;
 }
 
-// A stored list position; nothing when it is not a whole number an int can hold.
+// A stored list position, read as every stored number is ("&H3" is 3, "1.6"
+// rounds to 2); nothing when it does not fit a position.
 std::optional<int> storedIndex(const QString &text)
 {
-    const double value = std::trunc(leadingNumber(text));
-    if (value < -1 || value > 1'000'000)
-        return std::nullopt;
-    return static_cast<int>(value);
+    const std::optional<std::int16_t> value = FieldCodecs::toInt16(FieldCodecs::numericValue(text));
+    return value ? std::optional<int>(*value) : std::nullopt;
+}
+
+// A stored check box state: any number but 0 checks it.
+bool storedFlag(const QString &text)
+{
+    return FieldCodecs::numericValue(text) != 0;
 }
 
 // Whether the whole text, blanks around it aside, is a number.
@@ -318,16 +324,17 @@ void frmConnectionSelect::loadSettings()
     selectStored(cmbMComNum, modemPort ? std::optional<int>(*modemPort - 1) : std::nullopt);
     selectStored(cmbMRate, storedIndex(settings.value(kSection, QStringLiteral("MBitRate"))));
 
-    chkSERVER->setChecked(leadingNumber(settings.value(kSection, QStringLiteral("server"))) != 0);
-    chkMasterLog->setChecked(leadingNumber(settings.value(kSection, QStringLiteral("login"))) != 0);
-    // Server mode always logs in to the master PC; a file saying otherwise was edited by hand.
-    if (chkSERVER->isChecked())
-        chkMasterLog->setChecked(true);
-    txtUnitID->setText(decimalText(leadingNumber(settings.value(kSection, QStringLiteral("unitID")))));
+    // Each box takes its stored state and applies its rule, "server" first: a
+    // stored "login" of 0 then unchecks the box that server mode had checked.
+    chkSERVER->setChecked(storedFlag(settings.value(kSection, QStringLiteral("server"))));
+    chkSERVER_Click();
+    chkMasterLog->setChecked(storedFlag(settings.value(kSection, QStringLiteral("login"))));
+    chkMasterLog_Click();
+    txtUnitID->setText(decimalText(FieldCodecs::numericValue(settings.value(kSection, QStringLiteral("unitID")))));
     if (!chkSERVER->isChecked() && !chkMasterLog->isChecked())
         txtUnitID->setEnabled(false);
 
-    const double mode = leadingNumber(lastCon);
+    const double mode = FieldCodecs::numericValue(lastCon);
     const int modeIndex = mode == 0 ? kModeSerial : (mode == 1 ? kModeNet : kModeModem);
     {
         const QSignalBlocker blocker(cmbConSelect);

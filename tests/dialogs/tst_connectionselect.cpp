@@ -189,10 +189,15 @@ private slots:
         QTest::newRow("tcp blank port falls back to 4001")
             << Values {{"LastCon", "1"}, {"NetPort", "   "}} << "framNET" << Values {{"txtPort", "4001"}}
             << Values {{"g_port", "4001"}};
-        QTest::newRow("server mode always logs in")
+        // "server" first checks "Login to Master PC", then "login" sets it as stored.
+        QTest::newRow("server, then login, each with its rule")
             << Values {{"LastCon", "1"}, {"server", "1"}, {"login", "0"}} << "framNET"
-            << Values {{"chkSERVER", "checked"}, {"chkMasterLog", "checked"}}
-            << Values {{"g_Server", "1"}, {"g_Login", "1"}};
+            << Values {{"chkSERVER", "checked"}, {"chkMasterLog", ""}}
+            << Values {{"g_Server", "1"}, {"g_Login", "0"}};
+        QTest::newRow("positions read as numbers: hexadecimal, rounded")
+            << Values {{"LastCon", "&H0"}, {"CBitRate", "1.6"}, {"CComNum", "&H3"}} << "framCOM"
+            << Values {{"cmbRate", "57600"}, {"cmbComNum", "COM 4"}}
+            << Values {{"g_Mode", "COM"}, {"g_com", "4"}, {"g_Rate_index", "2"}};
         QTest::newRow("modem") << Values {{"LastCon", "2"}, {"MComNum", "3"}, {"MBitRate", "2"},
             {"MPhone", " 0551234 "}}
                                << "framCOM"
