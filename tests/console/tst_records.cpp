@@ -92,6 +92,8 @@ private slots:
     void layoutsAreConsistent();
     void receivedThenWritten_data();
     void receivedThenWritten();
+    void fieldsPinnedToControls_data();
+    void fieldsPinnedToControls();
     void unsetListsAndRingSignal_data();
     void unsetListsAndRingSignal();
     void levelCodes_data();
@@ -183,6 +185,61 @@ void TestRecords::receivedThenWritten()
         controls.setListPosition(QStringLiteral("cmbFXO_CID"), 0);
     const int row = FieldCodecs::toInt32(FieldCodecs::numericValue(split(received.mid(3))[0])).value_or(0);
     QCOMPARE(encoded(controls, received.left(3), row), written);
+}
+
+// Every field of a record lands on its own control: each field carries a value
+// no other field has, so two swapped rows of a layout fail here even though
+// they would still round-trip. "#n" is a list position, anything else a text.
+void TestRecords::fieldsPinnedToControls_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QStringList>("pins");
+
+    QTest::newRow("FXO: follow-me, rings, minimum and maximum digits, cadences")
+        << "FXO0,111,2,3,31,44,55,1,2,66,77,8,99"
+        << QStringList {"txtFXO_Follow=111", "txtNumRing=2", "txtFXO_Min=3", "txtFXO_Max=31", "txtFXO_DLP=44",
+               "txtFXO_WTP=55", "cmbFXO_BT=#1", "cmbFXO_BT2=#2", "txtFXO_Country=66", "txtFXO_NTNL=77",
+               "txtFXO_PauseNDD=8", "txtFXO_Unobt=99"};
+    QTest::newRow("GSM: levels, the two PINs, OUT before IN")
+        << "GSM0,555,16,8,1111,2222,1,2,3"
+        << QStringList {"txtGSM_ATL=555", "cmbGSM_SPK=#1", "cmbGSM_MIC=#1", "txtGSM_PIN1=1111", "txtGSM_PIN2=2222",
+               "cmbGSM_Rate_1=#1", "cmbGSM_Rate_0=#2", "cmbGSM_Band=#3"};
+    QTest::newRow("NET: period IDs and times interleaved")
+        << "NET0,11,222,301,302,501,601,502,602,503,603,504,604"
+        << QStringList {"txtGSM_RXL=11", "txtGSM_PRD=222", "txtGSM_IDCELL=301", "txtGSM_MNL=302", "txtGSM_SLCT_0=501",
+               "txtGSM_TMR_0=601", "txtGSM_SLCT_1=502", "txtGSM_TMR_1=602", "txtGSM_SLCT_2=503", "txtGSM_TMR_2=603",
+               "txtGSM_SLCT_3=504", "txtGSM_TMR_3=604"};
+    QTest::newRow("SMS: one bit a list") << "SMS10,123,456"
+                                         << QStringList {"cmbSMS_CallBack=#0", "cmbSMS_fxo=#1", "cmbSMS_Setup=#0",
+                                                "cmbSMS_Confrim=#1", "cmbSMS_Control=#0", "txtSMS_SpeNum=123",
+                                                "txtSMS_Service=456"};
+    QTest::newRow("GWP: tone types, levels and cadences")
+        << "GWP1,0,7,1,6,2,5,0,4,11,12,13,14,21,22,23,24,31,32,33,34"
+        << QStringList {"cmbTONE_Work=#1", "cmbTONE_Type_0=#0", "cmbTONE_Type_1=#0", "cmbTONE_Type_2=#1",
+               "cmbTONE_Type_3=#1", "cmbTONE_Type_4=#2", "cmbTONE_Type_5=#2", "cmbTONE_Type_6=#0",
+               "cmbTONE_Type_7=#3", "txtTONE_4=11", "txtTONE_5=12", "txtTONE_6=13", "txtTONE_7=14", "txtTONE_8=21",
+               "txtTONE_9=22", "txtTONE_10=23", "txtTONE_11=24", "txtTONE_12=31", "txtTONE_13=32", "txtTONE_14=33",
+               "txtTONE_15=34"};
+}
+
+void TestRecords::fieldsPinnedToControls()
+{
+    QFETCH(QString, record);
+    QFETCH(QStringList, pins);
+    FakeControls controls;
+    apply(controls, record);
+    for (const QString &pin : pins) {
+        const QString control = pin.section(QLatin1Char('='), 0, 0);
+        const QString expected = pin.section(QLatin1Char('='), 1);
+        const QString actual = expected.startsWith(QLatin1Char('#'))
+            ? QStringLiteral("#%1").arg(controls.listPosition(control))
+            : controls.text(control);
+        QVERIFY2(actual == expected, qPrintable(QStringLiteral("%1 holds %2").arg(pin, actual)));
+    }
+    // Written back from the same controls, the record comes out as it came in.
+    if (record.startsWith(QLatin1String("FXO")))
+        controls.setListPosition(QStringLiteral("cmbFXO_CID"), 0);
+    QCOMPARE(encoded(controls, record.left(3)), record);
 }
 
 void TestRecords::unsetListsAndRingSignal_data()
