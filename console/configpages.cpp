@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -162,6 +163,10 @@ void ConfigPages::createControls()
     m_ucPRF->setObjectName(kPrefixTable);
     m_ucNumList = new CoolFlex;
     m_ucNumList->setObjectName(kNumberListTable);
+    // The tables carry no label of their own: a screen reader names them as the
+    // toolbar buttons that show them do.
+    m_ucPRF->grid()->setAccessibleName(QStringLiteral("Prefixes"));
+    m_ucNumList->grid()->setAccessibleName(QStringLiteral("Number list"));
     setupTables();
 }
 

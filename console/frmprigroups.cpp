@@ -289,7 +289,13 @@ void FrmPRIGroups::startUp(QWidget *splash)
     m_started = true;
     m_splash = splash;
 
+    // The console starts in the Office 2007 skin, which the stored skin then
+    // replaces when its sheet loads. Applied only where the stored one did not
+    // take its place, so that start-up pays for one style sheet, not two.
+    m_skinApplied = false;
     loadPreferences();
+    if (!m_skinApplied)
+        applySkin(kDefaultSkin);
 
     // Shown before the splash goes: closing the only visible window would end
     // the program.
@@ -318,16 +324,12 @@ void FrmPRIGroups::loadSkinPreference()
         cmbSkin->setCurrentIndex(kDefaultSkin);
         return;
     }
+    // A stored number that names no entry selects nothing: the list stays without
+    // a selection, so that choosing any entry stores its number, and the file
+    // keeps what it holds.
     const std::optional<std::int16_t> index = FieldCodecs::toInt16(FieldCodecs::numericValue(stored));
-    if (index && *index >= 0 && *index < kSkinCount) {
+    if (index && *index >= 0 && *index < kSkinCount)
         cmbSkin->setCurrentIndex(*index);
-        return;
-    }
-    // A stored number that names no entry: show the start-up skin without
-    // overwriting what the file holds.
-    const QSignalBlocker blocker(cmbSkin);
-    cmbSkin->setCurrentIndex(kDefaultSkin);
-    applySkin(kDefaultSkin);
 }
 
 void FrmPRIGroups::loadMonitorFont()
@@ -442,6 +444,7 @@ bool FrmPRIGroups::applySkin(int index)
     if (fileName.isEmpty()) {
         qApp->setStyleSheet(QString());
         m_appliedSkin = SkinSystem;
+        m_skinApplied = true;
         placeSaveButton();
         return true;
     }
@@ -453,6 +456,7 @@ bool FrmPRIGroups::applySkin(int index)
         return false;
     qApp->setStyleSheet(styleSheet);
     m_appliedSkin = index;
+    m_skinApplied = true;
     placeSaveButton();
     return true;
 }

@@ -171,6 +171,8 @@ private:
     QPointer<QWidget> m_splash;
     MonitorFont m_monitorFont;
     int m_appliedSkin = SkinSystem;
+    // Whether a skin's sheet (or the system look) was applied since start-up began.
+    bool m_skinApplied = false;
     bool m_started = false;
     bool m_askingToExit = false;
 };

@@ -1,3 +1,4 @@
+#include <accessiblenames.h>
 #include <configpages.h>
 #include <cspooling.h>
 #include <frmabout.h>
@@ -10,6 +11,7 @@
 #include <uctoolbar.h>
 #include <writequeue.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -27,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <memory>
 
@@ -54,6 +57,9 @@ private slots:
     void shippedStyleSheetsParse_data();
     void shippedStyleSheetsParse();
 
+    void inputsNamedByTheirLabels();
+    void pageButtonsByAccessibleAction();
+
     void exitQuestion_data();
     void exitQuestion();
 
@@ -72,6 +78,7 @@ private:
     QString storedSetting(const QString &section, const QString &key);
     static QString shippedSheet(const QString &fileName);
     void connectLink(FrmPRIGroups &window, QTcpServer &server, QTcpSocket *&peer);
+    void expectNextLine(FrmPRIGroups &window, QTcpSocket &peer);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedMessageBoxes m_messages;
@@ -132,6 +139,15 @@ QString tst_MainWindow::shippedSheet(const QString &fileName)
     return QString::fromUtf8(file.readAll());
 }
 
+// Sends a marker line and checks that it is the next thing the gateway gets:
+// whatever the console sent before it would arrive first.
+void tst_MainWindow::expectNextLine(FrmPRIGroups &window, QTcpSocket &peer)
+{
+    window.objSpool->SendCommand(QStringLiteral("MARK"), false);
+    QTRY_VERIFY(peer.bytesAvailable() >= 5);
+    QCOMPARE(peer.readAll(), QByteArray("MARK\r"));
+}
+
 void tst_MainWindow::connectLink(FrmPRIGroups &window, QTcpServer &server, QTcpSocket *&peer)
 {
     QVERIFY(server.listen(QHostAddress::LocalHost, 0));
@@ -150,17 +166,19 @@ void tst_MainWindow::startUpSkinPreference_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("expectedEntry");
     QTest::addColumn<QString>("expectedStored");
+    QTest::addColumn<int>("expectedLook");
 
-    QTest::newRow("first start, no settings file") << false << QString() << 2 << QStringLiteral("2");
-    QTest::newRow("empty value") << true << QString() << 2 << QStringLiteral("2");
-    QTest::newRow("System") << true << QStringLiteral("4") << 4 << QStringLiteral("4");
+    QTest::newRow("first start, no settings file") << false << QString() << 2 << QStringLiteral("2") << 2;
+    QTest::newRow("empty value") << true << QString() << 2 << QStringLiteral("2") << 2;
+    QTest::newRow("System") << true << QStringLiteral("4") << 4 << QStringLiteral("4") << 4;
     // The list starts with no entry chosen, so that the first entry applies too.
-    QTest::newRow("Luna, the first entry") << true << QStringLiteral("0") << 0 << QStringLiteral("0");
-    QTest::newRow("half rounds to even, down") << true << QStringLiteral("2.5") << 2 << QStringLiteral("2");
-    QTest::newRow("half rounds to even, up") << true << QStringLiteral("3.5") << 4 << QStringLiteral("4");
-    QTest::newRow("not a number counts as 0") << true << QStringLiteral("abc") << 0 << QStringLiteral("0");
-    QTest::newRow("no such entry keeps the file") << true << QStringLiteral("9") << 2 << QStringLiteral("9");
-    QTest::newRow("negative keeps the file") << true << QStringLiteral("-1") << 2 << QStringLiteral("-1");
+    QTest::newRow("Luna, the first entry") << true << QStringLiteral("0") << 0 << QStringLiteral("0") << 0;
+    QTest::newRow("half rounds to even, down") << true << QStringLiteral("2.5") << 2 << QStringLiteral("2") << 2;
+    QTest::newRow("half rounds to even, up") << true << QStringLiteral("3.5") << 4 << QStringLiteral("4") << 4;
+    QTest::newRow("not a number counts as 0") << true << QStringLiteral("abc") << 0 << QStringLiteral("0") << 0;
+    // No entry selected: the start-up skin stays and the file keeps its value.
+    QTest::newRow("no such entry") << true << QStringLiteral("9") << -1 << QStringLiteral("9") << 2;
+    QTest::newRow("negative") << true << QStringLiteral("-1") << -1 << QStringLiteral("-1") << 2;
 }
 
 void tst_MainWindow::startUpSkinPreference()
@@ -169,6 +187,7 @@ void tst_MainWindow::startUpSkinPreference()
     QFETCH(QString, stored);
     QFETCH(int, expectedEntry);
     QFETCH(QString, expectedStored);
+    QFETCH(int, expectedLook);
 
     if (hasSetting)
         storeSetting(QStringLiteral("SKIN"), QStringLiteral("num"), stored);
@@ -182,10 +201,10 @@ void tst_MainWindow::startUpSkinPreference()
     QVERIFY(cmbSkin);
     QCOMPARE(cmbSkin->count(), 5);
     QCOMPARE(cmbSkin->currentIndex(), expectedEntry);
-    QCOMPARE(window->appliedSkin(), expectedEntry);
+    QCOMPARE(window->appliedSkin(), expectedLook);
     QCOMPARE(storedSetting(QStringLiteral("SKIN"), QStringLiteral("num")), expectedStored);
 
-    const QString sheetFile = FrmPRIGroups::skinFileName(expectedEntry);
+    const QString sheetFile = FrmPRIGroups::skinFileName(expectedLook);
     if (sheetFile.isEmpty()) {
         QVERIFY(qApp->styleSheet().isEmpty());
     } else {
@@ -193,6 +212,10 @@ void tst_MainWindow::startUpSkinPreference()
         QVERIFY2(!sheet.isEmpty(), qPrintable(sheetFile));
         QCOMPARE(qApp->styleSheet(), sheet);
     }
+
+    // Choosing the start-up entry stores its number, even when it is what shows.
+    cmbSkin->setCurrentIndex(FrmPRIGroups::SkinOffice2007);
+    QCOMPARE(storedSetting(QStringLiteral("SKIN"), QStringLiteral("num")), QStringLiteral("2"));
 }
 
 void tst_MainWindow::startUpShowsFxoPage()
@@ -386,6 +409,21 @@ void tst_MainWindow::unreadableSkinKeepsPreviousLook()
     }
     // A folder where a file is expected cannot be read as one.
     QVERIFY(QDir(styles.path()).mkdir(QStringLiteral("Vista.qss")));
+    const QByteArray office = "QPushButton { color: rgb(4, 5, 6); }";
+    {
+        QFile file(styles.filePath(QStringLiteral("Office2007.qss")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(office);
+    }
+    // A stored skin whose sheet is missing leaves the start-up skin, not the system look.
+    storeSetting(QStringLiteral("SKIN"), QStringLiteral("num"), QStringLiteral("0"));
+    {
+        auto window = makeWindow(styles.path());
+        window->startUp();
+        QCOMPARE(window->findChild<QComboBox *>(QStringLiteral("cmbSkin"))->currentIndex(), 0);
+        QCOMPARE(qApp->styleSheet(), QString::fromLatin1(office));
+        QCOMPARE(window->appliedSkin(), int(FrmPRIGroups::SkinOffice2007));
+    }
     storeSetting(QStringLiteral("SKIN"), QStringLiteral("num"), QStringLiteral("1"));
 
     auto window = makeWindow(styles.path());
@@ -425,6 +463,50 @@ void tst_MainWindow::shippedStyleSheetsParse()
     for (int index = 0; index < FrmPRIGroups::kPageCount; ++index) {
         window->showPage(index);
         window->grab();
+    }
+}
+
+// ---- accessibility ----------------------------------------------------------------
+
+// A screen reader finds every control of every page by the label the operator
+// reads, never by an object name.
+void tst_MainWindow::inputsNamedByTheirLabels()
+{
+    auto window = makeWindow();
+    window->startUp();
+    const QStringList unnamed = unnamedInputs(window.get());
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+}
+
+// A page button pressed or toggled through the accessibility interface shows its
+// page and "Save Data" as a click does.
+void tst_MainWindow::pageButtonsByAccessibleAction()
+{
+    auto window = makeWindow();
+    window->startUp();
+    auto *saveData = window->findChild<QPushButton *>(QStringLiteral("cmdSAVE"));
+    const struct {
+        const char *key;
+        int page;
+        bool saveShown;
+    } steps[] = {
+        {"dbg", ConfigPages::PageDBG, false},
+        {"groups", ConfigPages::PageNumList, true},
+        {"system", ConfigPages::PageGSM, true},
+        {"tsl", ConfigPages::PageTONE, true},
+    };
+    for (const auto &step : steps) {
+        QAction *action = window->toolBar()->button(QString::fromLatin1(step.key));
+        QWidget *button = window->toolBar()->toolBar()->widgetForAction(action);
+        QVERIFY(button);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible && accessible->actionInterface());
+        const QStringList actions = accessible->actionInterface()->actionNames();
+        QVERIFY2(!actions.isEmpty(), step.key);
+        accessible->actionInterface()->doAction(actions.first());
+        QTRY_COMPARE(window->visiblePage(), step.page);
+        QCOMPARE(saveData->isVisible(), step.saveShown);
+        QVERIFY(action->isChecked());
     }
 }
 
@@ -472,8 +554,7 @@ void tst_MainWindow::exitQuestion()
     QCOMPARE(window->isVisible(), stillShown);
     // Neither answer closes the link or tells the gateway anything.
     QVERIFY(window->objSpool->isConnected());
-    QTest::qWait(20);
-    QCOMPARE(peer->bytesAvailable(), 0);
+    expectNextLine(*window, *peer);
     if (stillShown) {
         QCOMPARE(window->visiblePage(), int(ConfigPages::PageSMS));
         QVERIFY(window->findChild<QPushButton *>(QStringLiteral("cmdSAVE"))->isVisible());
@@ -512,9 +593,8 @@ void tst_MainWindow::saveOnDebugPageSendsNothing()
 
     window->showPage(ConfigPages::PageDBG);
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSAVE")), Qt::LeftButton);
-    QTest::qWait(20);
+    expectNextLine(*window, *peer);
     QVERIFY(m_messages.shown.isEmpty());
-    QCOMPARE(peer->bytesAvailable(), 0);
     QCOMPARE(window->writeQueue()->g_QueueCount, qint16(0));
 }
 
@@ -526,27 +606,27 @@ void tst_MainWindow::saveSendsFirstRecordOfVisiblePage()
     QTcpSocket *peer = nullptr;
     connectLink(*window, server, peer);
 
+    // What the gateway reported is what the GSM page's save writes back, GSM
+    // first, then NET.
+    const QList<QueueEntry> expected {
+        {QStringLiteral("GSM4,,48,0,1234,,1,1,5"), QStringLiteral("GSM Data")},
+        {QStringLiteral("NET64,35,900,43211,43211,43211,06:00,43235,12:00,43211,18:00,43235,00:00"),
+            QStringLiteral("Network Data")},
+    };
+    for (const QueueEntry &entry : expected)
+        window->objSpool->AnalyzeCmd(entry.Cmd, false);
     window->toolBar()->button(QStringLiteral("system"))->trigger();
-    const ConfigPages::SaveRecords expected = window->configPages()->buildSave(ConfigPages::PageGSM);
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdSAVE")), Qt::LeftButton);
 
-    if (expected.entries.isEmpty()) {
-        // A page that gives no records writes nothing.
-        QTest::qWait(20);
-        QCOMPARE(peer->bytesAvailable(), 0);
-        QCOMPARE(window->writeQueue()->g_QueueCount, qint16(0));
-        return;
-    }
-    QCOMPARE(window->writeQueue()->g_Queue, expected.entries);
-    QCOMPARE(window->writeQueue()->g_QueueCount, qint16(expected.entries.size()));
+    QCOMPARE(window->writeQueue()->g_Queue, expected);
+    QCOMPARE(window->writeQueue()->g_QueueCount, qint16(2));
     QCOMPARE(window->writeQueue()->g_QueueIndex, qint16(0));
     QVERIFY(!window->writeQueue()->g_WriteOK);
-    const QByteArray line = expected.entries.first().Cmd.toLatin1() + '\r';
+    const QByteArray line = expected.first().Cmd.toLatin1() + '\r';
     QTRY_COMPARE(peer->bytesAvailable(), qint64(line.size()));
     QCOMPARE(peer->readAll(), line);
-    QCOMPARE(window->progressStrip()->panelText(QStringLiteral("connect")),
-        QStringLiteral("send data : ") + expected.entries.first().Desc);
-    QCOMPARE(window->progressStrip()->maximum(), expected.entries.size());
+    QCOMPARE(window->progressStrip()->panelText(QStringLiteral("connect")), QStringLiteral("send data : GSM Data"));
+    QCOMPARE(window->progressStrip()->maximum(), 2);
 }
 
 void tst_MainWindow::refreshAndRestartCommands()
@@ -566,8 +646,7 @@ void tst_MainWindow::refreshAndRestartCommands()
     auto *cmbReset = window->findChild<QPushButton *>(QStringLiteral("cmbReset"));
     m_messages.answers = {QMessageBox::No, QMessageBox::Yes};
     QTest::mouseClick(cmbReset, Qt::LeftButton);
-    QTest::qWait(20);
-    QCOMPARE(peer->bytesAvailable(), 0);
+    expectNextLine(*window, *peer);
     QTest::mouseClick(cmbReset, Qt::LeftButton);
     QTRY_COMPARE(peer->bytesAvailable(), qint64(4));
     QCOMPARE(peer->readAll(), QByteArray("RBT\r"));
