@@ -4,12 +4,23 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 class QWidget;
 
 // One modal message: its text, title word, icon, buttons and the preselected button.
 struct MessageRequest
 {
+    MessageRequest(QString text = {}, QString title = {}, QMessageBox::Icon icon = QMessageBox::Information,
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
+        : text(std::move(text))
+        , title(std::move(title))
+        , icon(icon)
+        , buttons(buttons)
+        , defaultButton(defaultButton)
+    { }
+
     QString text;
     QString title;
     QMessageBox::Icon icon = QMessageBox::Information;

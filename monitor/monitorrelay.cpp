@@ -359,14 +359,22 @@ void MonitorRelay::onPeerGone()
 
 void MonitorRelay::showInvalidPort()
 {
-    m_messages.show(m_messageParent,
-        {QStringLiteral("Invalid Port number !"), QStringLiteral("info"), QMessageBox::Information, QMessageBox::Ok});
+    showInfo(QStringLiteral("Invalid Port number !"), QStringLiteral("info"));
 }
 
 void MonitorRelay::showFailure(int number, const QString &description)
 {
-    m_messages.show(m_messageParent,
-        {description, QStringLiteral("ERR: ") + QString::number(number), QMessageBox::Information, QMessageBox::Ok});
+    showInfo(description, QStringLiteral("ERR: ") + QString::number(number));
+}
+
+void MonitorRelay::showInfo(const QString &text, const QString &title)
+{
+    MessageRequest request;
+    request.text = text;
+    request.title = title;
+    request.icon = QMessageBox::Information;
+    request.buttons = QMessageBox::Ok;
+    m_messages.show(m_messageParent, request);
 }
 
 void MonitorRelay::rememberLamp()

@@ -117,6 +117,7 @@ private:
     bool startListening(const QString &portText);
     void showInvalidPort();
     void showFailure(int number, const QString &description);
+    void showInfo(const QString &text, const QString &title);
     void rememberLamp();
     void restoreLamp();
     void setLampVisible(bool visible);
