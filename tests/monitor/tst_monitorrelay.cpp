@@ -402,7 +402,8 @@ void TestMonitorRelay::sendsNothingUntilConnected()
     QTRY_VERIFY(console.relay()->isConnected());
     console.relay()->send("MARK\r");
     QByteArray got;
-    QTRY_VERIFY((got += peer->readAll()).endsWith("MARK\r"));
+    // The client may greet its server meanwhile; only what the relay was given counts.
+    QTRY_VERIFY((got += peer->readAll()).contains("MARK\r"));
     QVERIFY2(!got.contains("EARLY"), got.constData());
 }
 
