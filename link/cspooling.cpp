@@ -23,7 +23,6 @@ const QString kModeNet = QStringLiteral("NET");
 const QString kCloseCommand = QStringLiteral("SRV:CLOSE");
 
 constexpr char kCR = '\r';
-constexpr char kNUL = '\0';
 
 struct SerialSettings
 {
@@ -141,7 +140,7 @@ void CSpooling::InitCOM(const QString &strComSet, qint16 nPort, qint16 inBuf, qi
     PortNum = nPort;
     if (m_serial->isOpen())
         closeCom();
-    m_receiveBuffer.clear();
+    m_framer.clear();
 
     m_serialSettingsError.clear();
     if (const auto settings = parseSerialSettings(strComSet)) {
@@ -161,7 +160,7 @@ void CSpooling::InitNET(const QString &sIP, const QString &sPort)
 {
     m_host = sIP;
     m_port = FieldCodecs::toInt32(FieldCodecs::numericValue(sPort)).value_or(0);
-    m_receiveBuffer.clear();
+    m_framer.clear();
     ConnectMode = kModeNet;
 }
 
@@ -541,28 +540,8 @@ void CSpooling::pollDsr()
 void CSpooling::receiveChunk(const QByteArray &chunk)
 {
     m_receivedBytes += chunk.size();
-    qsizetype from = 0;
-    while (from < chunk.size()) {
-        const qsizetype cr = chunk.indexOf(kCR, from);
-        if (cr < 0) {
-            appendToLine(QByteArrayView(chunk).sliced(from));
-            return;
-        }
-        appendToLine(QByteArrayView(chunk).sliced(from, cr - from));
-        const QString line = QString::fromLatin1(m_receiveBuffer);
-        m_receiveBuffer.clear();
-
-        from = cr + 1;
-        // A NUL right after the CR is part of the terminator, but only within one chunk.
-        if (from < chunk.size() && chunk.at(from) == kNUL)
-            ++from;
-        AnalyzeCmd(line, true);
-    }
-}
-
-void CSpooling::appendToLine(QByteArrayView piece)
-{
-    const qsizetype room = kMaxLineLength - m_receiveBuffer.size();
-    if (room > 0)
-        m_receiveBuffer.append(piece.first(std::min(room, piece.size())));
+    m_framer.feed(chunk, [this](const QByteArray &line) {
+        AnalyzeCmd(QString::fromLatin1(line), true);
+        return true;
+    });
 }

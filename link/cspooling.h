@@ -1,10 +1,10 @@
 #pragma once
 
+#include "lineframer.h"
 #include "serialportmap.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -28,13 +28,11 @@ class IReplySink;
 // (client, or server waiting for the gateway), cut into CR-ended lines that are
 // analysed as they arrive, and the sender of commands.
 //
-// Receiving: a CR ends a line; a NUL right after the CR inside the same received
-// chunk belongs to the terminator, any other character (an LF too) starts the
-// next line, and two CRs in a row hand over an empty line. A line is kept up to
-// kMaxLineLength characters: the characters beyond that, up to its CR, are
-// dropped, and the kept head is handed over when the CR arrives. So a peer that
-// sends without end and never a CR costs bounded memory, and the link goes on
-// with the next line. Each transport reads through a bounded buffer as well.
+// Receiving goes through a LineFramer. A line is kept up to kMaxLineLength
+// characters: the characters beyond that, up to its CR, are dropped, and the
+// kept head is handed over when the CR arrives. So a peer that sends without end
+// and never a CR costs bounded memory, and the link goes on with the next line.
+// Each transport reads through a bounded buffer as well.
 //
 // The owner's services come in as narrow interfaces; each may be null, and a
 // null service is skipped (no monitor means "Enable Analyze" is on).
@@ -146,7 +144,7 @@ public:
     // True while the serial port's DSR line is polled (not on devices without modem lines).
     bool isWatchingDsr() const { return m_dsrTimer.isActive(); }
     // Characters of the incomplete line held so far.
-    qsizetype receiveBufferLength() const { return m_receiveBuffer.size(); }
+    qsizetype receiveBufferLength() const { return m_framer.bufferedLength(); }
     // Bytes taken from either transport since the link was made.
     qint64 receivedByteCount() const { return m_receivedBytes; }
 
@@ -179,7 +177,6 @@ private:
     void readMoreLater();
     void readMore();
     void receiveChunk(const QByteArray &chunk);
-    void appendToLine(QByteArrayView piece);
 
     Services m_services;
     SerialPortMap m_portMap;
@@ -187,7 +184,7 @@ private:
     QString m_host = QString::fromLatin1(kDefaultHost);
     qint32 m_port = kDefaultPort;
 
-    QByteArray m_receiveBuffer;
+    LineFramer m_framer {kMaxLineLength, LineFramer::OverLong::KeepHead};
     qint64 m_receivedBytes = 0;
 
     QTcpSocket *m_socket = nullptr;

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr char kCR = '\r';
-constexpr char kNUL = '\0';
 // How long a closed peer connection may take to deliver what was queued for it.
 constexpr std::chrono::milliseconds kCloseGrace {5000};
 
@@ -256,8 +255,7 @@ void MonitorRelay::onNewConnection()
 void MonitorRelay::adoptSocket(QTcpSocket *socket)
 {
     m_socket = socket;
-    m_receiveBuffer.clear();
-    m_droppingLine = false;
+    m_framer.clear();
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket == m_socket)
             onReadyRead();
@@ -278,8 +276,7 @@ void MonitorRelay::closeSocket()
     if (m_server)
         m_server->close();
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
-    m_receiveBuffer.clear();
-    m_droppingLine = false;
+    m_framer.clear();
     if (!socket)
         return;
     socket->disconnect(this);
@@ -294,36 +291,15 @@ void MonitorRelay::onReadyRead()
 
 void MonitorRelay::receive(const QByteArray &data)
 {
-    qsizetype from = 0;
-    while (from < data.size()) {
-        const qsizetype cr = data.indexOf(kCR, from);
-        const qsizetype end = cr < 0 ? data.size() : cr;
-        // A line longer than kMaxLineLength is dropped whole, never sent cut short:
-        // what came of it is let go, and the rest is skipped up to its CR.
-        if (!m_droppingLine) {
-            if (m_receiveBuffer.size() + (end - from) <= kMaxLineLength) {
-                m_receiveBuffer.append(data.constData() + from, end - from);
-            } else {
-                m_receiveBuffer.clear();
-                m_droppingLine = true;
-                emit noticeRaised(QLatin1String(kLineDroppedNotice));
-            }
-        }
-        if (cr < 0)
-            return;
-
-        from = cr + 1;
-        if (from < data.size() && data.at(from) == kNUL)
-            ++from;
-        if (std::exchange(m_droppingLine, false))
-            continue;
-        const QString line = QString::fromLatin1(m_receiveBuffer);
-        m_receiveBuffer.clear();
-        if (m_link)
-            m_link->SendCommand(line, true);
-        if (!m_socket)
-            return; // the command's echo closed the relay; the rest goes with the socket
-    }
+    m_framer.feed(
+        data,
+        [this](const QByteArray &line) {
+            if (m_link)
+                m_link->SendCommand(QString::fromLatin1(line), true);
+            // The command's echo may have closed the relay; the rest goes with the socket.
+            return m_socket != nullptr;
+        },
+        [this] { emit noticeRaised(QLatin1String(kLineDroppedNotice)); });
 }
 
 void MonitorRelay::onPeerGone()

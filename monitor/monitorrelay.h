@@ -2,6 +2,7 @@
 
 #include <cspooling.h>
 #include <ilinkrelay.h>
+#include <lineframer.h>
 
 #include <QAbstractSocket>
 #include <QByteArray>
@@ -93,7 +94,7 @@ public:
     bool isBlinking() const { return m_blinkTimer->isActive(); }
     bool isCheckPending() const { return m_checkTimer->isActive(); }
     // Characters of the peer line held until its CR.
-    qsizetype receiveBufferLength() const { return m_receiveBuffer.size(); }
+    qsizetype receiveBufferLength() const { return m_framer.bufferedLength(); }
 
     // "- DUZ Irizeviriz aridud,  Version: 4.9 ready at " + date and time + CR.
     static QByteArray greeting();
@@ -145,7 +146,6 @@ private:
     QTimer *m_checkTimer = nullptr; // tmrDBGLED_1
     std::chrono::milliseconds m_clientCheckInterval;
 
-    QByteArray m_receiveBuffer;
-    // The peer line now arriving is over kMaxLineLength and goes up to its CR.
-    bool m_droppingLine = false;
+    // A line longer than kMaxLineLength is dropped whole, never sent cut short.
+    LineFramer m_framer {kMaxLineLength, LineFramer::OverLong::DropWhole};
 };
