@@ -27,7 +27,7 @@ endfunction()
 # the settings library being built, since code under test may load it at run time.
 function(varlisk_add_test name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/threadpooldrain.cpp)
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     add_dependencies(${name} Ostrel)
     add_test(NAME ${name} COMMAND ${name})
