@@ -106,24 +106,6 @@ void paintGlyph(QPainter &p, ProgressArt::Picture picture)
 
 } // namespace
 
-ProgressArt::Picture ProgressArt::animationFrame(int index)
-{
-    const int frame = ((index % kAnimationFrames) + kAnimationFrames) % kAnimationFrames;
-    return static_cast<Picture>(static_cast<int>(Picture::AnimateFrame0) + frame);
-}
-
-ProgressArt::Picture ProgressArt::lampPicture(int imStatus)
-{
-    switch (imStatus) {
-    case 0:
-        return Picture::LampReady;
-    case 1:
-        return Picture::LampBusy;
-    default:
-        return Picture::LampOff;
-    }
-}
-
 void ProgressArt::paint(QPainter &painter, const QRectF &rect, Picture picture)
 {
     if (picture == Picture::Empty || rect.isEmpty())

@@ -1,7 +1,6 @@
 #include "ucprogress.h"
 
 #include "connectionstate.h"
-#include "progresspercent.h"
 #include "statuspicture.h"
 #include "statustext.h"
 
@@ -9,39 +8,26 @@
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
-const QString kPanelConnect = QStringLiteral("connect");
-const QString kPanelTime = QStringLiteral("time");
-const QString kPanelReady = QStringLiteral("ready");
-const QString kPanelProgres = QStringLiteral("progres");
+const QString &kPanelConnect = OperationClock::kPanelConnect;
+const QString &kPanelTime = OperationClock::kPanelTime;
+const QString &kPanelReady = OperationClock::kPanelReady;
+const QString &kPanelProgres = OperationClock::kPanelProgres;
 
 constexpr QSize kPanelPictureSize {16, 16};
 constexpr QSize kLampSize {12, 12};
 constexpr QSize kButtonIconSize {14, 14};
 
-// The kinds of the write family, in the order of their g_FILE_LOAD codes.
-const QStringList kWriteFamily {
-    QStringLiteral("write"),
-    QStringLiteral("file"),
-    QStringLiteral("backup"),
-    QStringLiteral("bcch"),
-    QStringLiteral("wait"),
-    QStringLiteral("server"),
-    QStringLiteral("start"),
-};
-
-// A zero interval would make a Qt timer fire on every pass of the event loop, and a
-// negative one is meaningless: the shortest step is 1 ms.
-int stepMilliseconds(qint32 milliseconds)
+OperationClock::Timing indicatorTiming(std::chrono::milliseconds indicatorStep)
 {
-    return std::max<qint32>(milliseconds, 1);
+    OperationClock::Timing timing;
+    timing.indicatorStep = indicatorStep;
+    return timing;
 }
 
 QFrame *panelSeparator(QWidget *parent)
@@ -57,32 +43,40 @@ QFrame *panelSeparator(QWidget *parent)
 } // namespace
 
 ucProgress::ucProgress(QWidget *parent, std::chrono::milliseconds indicatorStep)
+    : ucProgress(*new OperationClock(indicatorTiming(indicatorStep)), true, parent)
+{ }
+
+ucProgress::ucProgress(OperationClock &clock, QWidget *parent)
+    : ucProgress(clock, false, parent)
+{ }
+
+ucProgress::ucProgress(OperationClock &clock, bool owned, QWidget *parent)
     : QWidget(parent)
-    , m_indicatorStep(indicatorStep)
+    , g_PROG_MOD(clock.g_PROG_MOD)
+    , g_FILE_LOAD(clock.g_FILE_LOAD)
+    , m_clock(&clock)
 {
+    if (owned)
+        m_clock->setParent(this);
     buildStrip();
+    showClock();
 
-    for (int i = 0; i < kStepTimers; ++i) {
-        auto *timer = new QTimer(this);
-        timer->setObjectName(QStringLiteral("tmrStatusProgres"));
-        timer->setProperty("index", i);
-        connect(timer, &QTimer::timeout, this, [this, i] { tmrStatusProgres_Timer(i); });
-        m_tmrStatusProgres[i] = timer;
-    }
-    m_tmrAnimate = new QTimer(this);
-    m_tmrAnimate->setObjectName(QStringLiteral("tmrAnimate"));
-    m_tmrAnimate->setInterval(m_indicatorStep);
-    connect(m_tmrAnimate, &QTimer::timeout, this, &ucProgress::tmrAnimate_Timer);
-    m_tmrServer = new QTimer(this);
-    m_tmrServer->setObjectName(QStringLiteral("tmrServer"));
-    connect(m_tmrServer, &QTimer::timeout, this, &ucProgress::tmrServer_Timer);
-
-    m_animationFrame = 0;
-    setLamps(kLampOff, kLampBusy);
-    SetTimeOut(100, 100, 100, 50, 100);
+    connect(m_clock, &OperationClock::panelTextChanged, this, &ucProgress::showPanelText);
+    connect(m_clock, &OperationClock::panelPictureChanged, this, &ucProgress::showPanelPicture);
+    connect(m_clock, &OperationClock::lampsChanged, this, &ucProgress::showLamps);
+    connect(m_clock, &OperationClock::barChanged, this, &ucProgress::showBar);
+    connect(m_clock, &OperationClock::pausedChanged, this, &ucProgress::showPaused);
+    connect(m_clock, &OperationClock::progressTime, this, &ucProgress::progressTime);
+    connect(m_clock, &OperationClock::progressTimeEnd, this, &ucProgress::progressTimeEnd);
+    connect(m_clock, &OperationClock::writeOperationStarted, this, &ucProgress::writeOperationStarted);
 }
 
-ucProgress::~ucProgress() = default;
+ucProgress::~ucProgress()
+{
+    // A clock given to the strip outlives it; one of its own dies after this body,
+    // when nothing of the view is left to draw on.
+    m_clock->disconnect(this);
+}
 
 void ucProgress::buildStrip()
 {
@@ -123,8 +117,6 @@ void ucProgress::buildStrip()
     m_prStatus = new QProgressBar(progresPanel.box);
     m_prStatus->setObjectName(QStringLiteral("prStatus"));
     m_prStatus->setAccessibleName(tr("Progress"));
-    m_prStatus->setRange(0, m_maximum);
-    m_prStatus->setValue(0);
     m_prStatus->setTextVisible(false);
     m_prStatus->setFixedHeight(std::max(8, metrics.height() / 2 + 2));
     m_prStatus->setMinimumWidth(80);
@@ -161,15 +153,9 @@ void ucProgress::buildStrip()
         button->setFocusPolicy(Qt::TabFocus);
         controlsLayout->addWidget(button);
     }
-    refreshPauseButton();
     connect(m_cmdPauseProgress, &QToolButton::clicked, this, &ucProgress::cmdPauseProgress_Click);
     connect(m_cmdEndProgress, &QToolButton::clicked, this, &ucProgress::cmdEndProgress_Click);
     m_staStatus->addPermanentWidget(controls);
-
-    setPanelText(QStringLiteral("Disconnected"), kPanelConnect);
-    setPanelPicture(kPanelConnect, ProgressArt::Picture::Disconnected);
-    setPanelText(QStringLiteral("Time"), kPanelTime);
-    setPanelText(QStringLiteral("Ready"), kPanelReady);
 }
 
 ucProgress::Panel ucProgress::addPanel(
@@ -196,164 +182,15 @@ ucProgress::Panel ucProgress::addPanel(
     return panel;
 }
 
-void ucProgress::StartProgress(const QString &sKey, qint16 pCount, qint32 writeMode, qint32 pTimeToWrite)
+void ucProgress::showClock()
 {
-    m_tmrServer->stop();
-    for (QTimer *timer : m_tmrStatusProgres)
-        timer->stop();
-    setMaximum(100);
-
-    bool writeStarted = false;
-    const qsizetype writeKind = kWriteFamily.indexOf(sKey);
-
-    if (sKey == QLatin1String("connecting")) {
-        g_PROG_MOD = kConnectTimer;
-        setPosition(0);
-        m_tmrStatusProgres[kConnectTimer]->setInterval(stepMilliseconds(m_connectStep));
-        m_animationFrame = 0;
-        setLamps(kLampOff, kLampBusy);
-        setPanelText(QStringLiteral("Connecting..."), kPanelConnect);
-        setPanelPicture(kPanelReady, ProgressArt::animationFrame(0));
-        startAnimation();
-        m_tmrStatusProgres[kConnectTimer]->start();
-    } else if (sKey == QLatin1String("connected")) {
-        setPanelText(QStringLiteral("Connected        "), kPanelConnect);
-        setPanelPicture(kPanelConnect, ProgressArt::Picture::Connected);
-        setPosition(0);
-        m_tmrAnimate->stop();
-        m_tmrStatusProgres[kConnectTimer]->stop();
-        setLamps(kLampReady, kLampOff);
-        setPanelText(QString(), kPanelReady);
-        setPanelPicture(kPanelReady, ProgressArt::Picture::Empty);
-    } else if (sKey == QLatin1String("receive")) {
-        g_PROG_MOD = kReceiveTimer;
-        setPosition(0);
-        m_tmrStatusProgres[kConnectTimer]->stop();
-        m_animationFrame = 0;
-        m_tmrStatusProgres[kReceiveTimer]->setInterval(stepMilliseconds(m_receiveStep));
-        setPanelText(QStringLiteral("Waiting for Data..."), kPanelConnect);
-        setPanelPicture(kPanelReady, ProgressArt::animationFrame(0));
-        m_tmrStatusProgres[kReceiveTimer]->start();
-        startAnimation();
-    } else if (sKey == QLatin1String("disconnect")) {
-        setPosition(0);
-        setPanelText(QStringLiteral("Disconnected"), kPanelConnect);
-        setPanelText(QString(), kPanelTime);
-        setPanelText(QString(), kPanelReady);
-        setLamps(kLampOff, kLampBusy);
-        setPanelPicture(kPanelConnect, ProgressArt::Picture::Disconnected);
-        setPanelPicture(kPanelReady, ProgressArt::Picture::Empty);
-        m_tmrStatusProgres[kConnectTimer]->stop();
-        m_tmrStatusProgres[kReceiveTimer]->stop();
-        m_tmrAnimate->stop();
-    } else if (writeKind >= 0) {
-        // A bar needs at least one step, and the write mode becomes the 16-bit
-        // operation code: a start that cannot satisfy both is refused whole.
-        if (pCount < 1 || writeMode < std::numeric_limits<qint16>::min()
-            || writeMode > std::numeric_limits<qint16>::max())
-            return;
-        setMaximum(pCount);
-        setPosition(0);
-        g_FILE_LOAD = static_cast<qint16>(writeKind);
-        g_PROG_MOD = static_cast<qint16>(writeMode);
-        writeStarted = true;
-        m_animationFrame = 0;
-        setPanelText(QStringLiteral("Sending Data..."), kPanelConnect);
-        setPanelPicture(kPanelReady, ProgressArt::animationFrame(0));
-        m_writeStep = pTimeToWrite;
-        m_tmrStatusProgres[kWriteTimer]->setInterval(stepMilliseconds(pTimeToWrite));
-        m_tmrStatusProgres[kWriteTimer]->start();
-        startAnimation();
-    } else if (sKey == QLatin1String("logon")) {
-        g_PROG_MOD = kLogonTimer;
-        setPanelText(QStringLiteral("Admin Logon..."), kPanelConnect);
-        setPosition(0);
-        m_tmrStatusProgres[kLogonTimer]->setInterval(stepMilliseconds(m_connectStep / 2));
-        m_animationFrame = 0;
-        setLamps(kLampOff, kLampBusy);
-        setPanelPicture(kPanelReady, ProgressArt::animationFrame(0));
-        startAnimation();
-        m_tmrStatusProgres[kLogonTimer]->start();
-    }
-
-    if (isStepTimer(g_PROG_MOD))
-        m_stepMarks[g_PROG_MOD].clear();
-    refreshPauseButton();
-
-    // Raised last: the owner's handler runs inside this call and may start the
-    // next operation itself.
-    if (writeStarted)
-        emit writeOperationStarted();
-}
-
-bool ucProgress::EndProgress(qint32 prog)
-{
-    if (!isStepTimer(prog))
-        return false;
-    m_tmrStatusProgres[prog]->stop();
-    m_stepMarks[prog] = kMarkStopped;
-    m_tmrAnimate->stop();
-    setPosition(0);
-    setPanelText(QString(), kPanelReady);
-    setPanelPicture(kPanelReady, ProgressArt::Picture::Empty);
-    refreshPauseButton();
-    return true;
-}
-
-bool ucProgress::setProgressSpeed(qint32 tCode, qint32 speed)
-{
-    if (!isStepTimer(tCode))
-        return false;
-    QTimer *timer = m_tmrStatusProgres[tCode];
-    if (timer->isActive()) {
-        timer->stop();
-        timer->setInterval(stepMilliseconds(speed));
-        timer->start();
-    }
-    return true;
-}
-
-bool ucProgress::RestoreSpeed(qint16 Index)
-{
-    if (!isStepTimer(Index))
-        return false;
-    // Like any interval change, this restarts a running timer's count.
-    m_tmrStatusProgres[Index]->setInterval(stepMilliseconds(m_writeStep));
-    return true;
-}
-
-void ucProgress::setWritePosition(qint16 pos)
-{
-    const int target = m_position + pos;
-    if (target < 0 || target > m_maximum)
-        return;
-    setPosition(target);
-}
-
-bool ucProgress::setPanelText(const QString &sText, const QString &sPanel)
-{
-    const auto it = m_panels.find(sPanel);
-    if (it == m_panels.end())
-        return false;
-    it->text = sText;
-    if (it->label)
-        it->label->setText(sText);
-    return true;
-}
-
-void ucProgress::SetTimeOut(qint32 tCon, qint32 tRec, qint32 tWrite, qint32 tCheckOK, qint16 pMax)
-{
-    m_connectStep = tCon;
-    m_receiveStep = tRec;
-    m_writeTimeOut = tWrite;
-    m_checkTimeOut = tCheckOK;
-    m_timeOutMax = pMax;
-}
-
-void ucProgress::StartServer()
-{
-    m_tmrServer->setInterval(m_indicatorStep);
-    m_tmrServer->start();
+    for (const QString &key : {kPanelConnect, kPanelTime, kPanelReady, kPanelProgres})
+        showPanelText(key, m_clock->panelText(key));
+    for (const QString &key : {kPanelConnect, kPanelReady})
+        showPanelPicture(key, m_clock->panelPicture(key));
+    showLamps(m_clock->lampStatus(OperationClock::kLampOK), m_clock->lampStatus(OperationClock::kLampWorking));
+    showBar(m_clock->position(), m_clock->maximum());
+    showPaused(m_clock->isPaused());
 }
 
 QString ucProgress::panelText(const QString &sPanel) const
@@ -375,39 +212,24 @@ int ucProgress::lampStatus(const QString &lamp) const
     return picture ? picture->property("imStatus").toInt() : -1;
 }
 
-bool ucProgress::isStepTimerActive(int index) const
+void ucProgress::showPanelText(const QString &sPanel, const QString &sText)
 {
-    return isStepTimer(index) && m_tmrStatusProgres[index]->isActive();
+    const auto it = m_panels.find(sPanel);
+    if (it == m_panels.end())
+        return;
+    it->text = sText;
+    if (it->label)
+        it->label->setText(sText);
 }
 
-int ucProgress::stepInterval(int index) const
-{
-    return isStepTimer(index) ? m_tmrStatusProgres[index]->interval() : 0;
-}
-
-QString ucProgress::stepMark(int index) const
-{
-    return isStepTimer(index) ? m_stepMarks[index] : QString();
-}
-
-bool ucProgress::isAnimating() const
-{
-    return m_tmrAnimate->isActive();
-}
-
-bool ucProgress::isServerIndicating() const
-{
-    return m_tmrServer->isActive();
-}
-
-void ucProgress::setPanelPicture(const QString &sPanel, ProgressArt::Picture picture)
+void ucProgress::showPanelPicture(const QString &sPanel, ProgressArt::Picture picture)
 {
     const Panel panel = m_panels.value(sPanel);
     if (panel.picture)
         panel.picture->setPicture(picture);
 }
 
-void ucProgress::setLamps(int okStatus, int workingStatus)
+void ucProgress::showLamps(int okStatus, int workingStatus)
 {
     m_imOK->setProperty("imStatus", okStatus);
     m_imOK->setPicture(ProgressArt::lampPicture(okStatus));
@@ -415,112 +237,28 @@ void ucProgress::setLamps(int okStatus, int workingStatus)
     m_imWorking->setPicture(ProgressArt::lampPicture(workingStatus));
 }
 
-void ucProgress::setPosition(int position)
+void ucProgress::showBar(int position, int maximum)
 {
-    m_position = std::clamp(position, 0, m_maximum);
-    m_prStatus->setValue(m_position);
+    // The range comes first, so that the value is always set inside it.
+    if (m_prStatus->maximum() != maximum)
+        m_prStatus->setRange(0, maximum);
+    m_prStatus->setValue(position);
 }
 
-void ucProgress::setMaximum(int maximum)
+void ucProgress::showPaused(bool paused)
 {
-    m_maximum = std::max(maximum, 1);
-    // The bar's own range is widened first, so that it never resets its value.
-    m_position = std::min(m_position, m_maximum);
-    m_prStatus->setRange(0, m_maximum);
-    m_prStatus->setValue(m_position);
-}
-
-void ucProgress::startAnimation()
-{
-    m_tmrAnimate->setInterval(m_indicatorStep);
-    m_tmrAnimate->start();
-}
-
-void ucProgress::refreshPauseButton()
-{
-    const bool paused = isStepTimer(g_PROG_MOD) && m_stepMarks[g_PROG_MOD] == kMarkPaused;
     m_cmdPauseProgress->setIcon(paused ? m_playIcon : m_pauseIcon);
-}
-
-void ucProgress::tmrStatusProgres_Timer(int index)
-{
-    switch (index) {
-    case kConnectTimer:
-    case kLogonTimer:
-    case kReceiveTimer:
-        if (m_position < 99 && m_position < m_maximum) {
-            setPosition(m_position + 1);
-            setPanelText(ProgressPercent::percentText(m_position, m_maximum), kPanelReady);
-            emit progressTime(
-                static_cast<qint16>(index), static_cast<qint16>(ProgressPercent::wholePercent(m_position, m_maximum)));
-        } else {
-            setPosition(m_maximum);
-            setPanelText(QStringLiteral("100%"), kPanelReady);
-            m_tmrAnimate->stop();
-            m_tmrStatusProgres[index]->stop();
-            emit progressTimeEnd(index);
-        }
-        break;
-    case kWriteTimer:
-        if (m_maximum > m_position) {
-            setPosition(m_position + 1);
-            setPanelText(ProgressPercent::percentText(m_position, m_maximum), kPanelReady);
-            emit progressTime(g_PROG_MOD, static_cast<qint16>(m_position));
-        } else {
-            // The write family ends silently, one tick after its last step.
-            setPosition(m_maximum);
-            EndProgress(kWriteTimer);
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-void ucProgress::tmrAnimate_Timer()
-{
-    if (m_animationFrame >= ProgressArt::kAnimationFrames)
-        m_animationFrame = 0;
-    setPanelPicture(kPanelReady, ProgressArt::animationFrame(m_animationFrame));
-    ++m_animationFrame;
-}
-
-void ucProgress::tmrServer_Timer()
-{
-    if (m_serverMark != QLatin1String("1")) {
-        setLamps(kLampOff, kLampBusy);
-        m_serverMark = QStringLiteral("1");
-    } else {
-        setLamps(kLampBusy, kLampOff);
-        m_serverMark = QStringLiteral("2");
-    }
 }
 
 void ucProgress::cmdPauseProgress_Click()
 {
-    // The operation code may be a write mode that names no step timer.
-    if (!isStepTimer(g_PROG_MOD))
-        return;
-    QTimer *timer = m_tmrStatusProgres[g_PROG_MOD];
-    QString &mark = m_stepMarks[g_PROG_MOD];
-    if (mark.isEmpty()) {
-        // Only a running operation can be paused; "pausing" an idle timer would let
-        // the next click start a finished operation again.
-        if (timer->isActive()) {
-            timer->stop();
-            mark = kMarkPaused;
-        }
-    } else if (mark == kMarkPaused) {
-        timer->start();
-        mark.clear();
-    }
-    refreshPauseButton();
+    m_clock->pauseOrResume();
 }
 
 void ucProgress::cmdEndProgress_Click()
 {
-    EndProgress(g_PROG_MOD);
+    m_clock->EndProgress(m_clock->g_PROG_MOD);
     const bool connected = m_connection && m_connection->isConnected();
-    StartProgress(connected ? QStringLiteral("connected") : QStringLiteral("disconnect"), 100, 5,
+    m_clock->StartProgress(connected ? QStringLiteral("connected") : QStringLiteral("disconnect"), 100, 5,
         static_cast<qint32>(kDefaultWriteStep.count()));
 }
