@@ -90,11 +90,11 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     m_progress->setConnectionState(this);
 
     m_queueLink = std::make_unique<SpoolingQueueLink>(*objSpool);
-    m_queueProgress = std::make_unique<ProgressQueueAdapter>(*m_progress);
+    m_queueProgress = std::make_unique<ProgressQueueAdapter>(m_progress->clock());
     m_queueQuestions = std::make_unique<MessageBoxQueueQuestions>(m_messages, this);
     m_queue = std::make_unique<WriteQueue>(*m_queueLink, *m_queueProgress, *m_queueQuestions);
     connect(objSpool, &CSpooling::WriteResult, m_queue.get(), &WriteQueue::objSpool_WriteResult);
-    connect(m_progress, &ucProgress::writeOperationStarted, m_queue.get(), &WriteQueue::clearFailedList);
+    connect(&m_progress->clock(), &OperationClock::writeOperationStarted, m_queue.get(), &WriteQueue::clearFailedList);
 
     // The flow handles the link's action codes and the strip's steps and
     // time-outs itself, passing the write steps on to the queue.
@@ -121,7 +121,7 @@ FrmPRIGroups::~FrmPRIGroups()
     // call back into the half-destroyed window meanwhile.
     m_progress->setConnectionState(nullptr);
     objSpool->setServices({});
-    m_progress->disconnect(m_queue.get());
+    m_progress->clock().disconnect(m_queue.get());
     objSpool->disconnect(m_queue.get());
     m_progress->disconnect(m_flow);
     objSpool->disconnect(m_flow);

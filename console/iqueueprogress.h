@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The operations of the progress strip that the write queue drives; the strip's
+// The operations of the operation clock that the write queue drives; the clock's
 // write timer ticks once per entry time-out and each tick lets the queue decide.
 class IQueueProgress
 {
@@ -22,6 +22,6 @@ public:
     virtual void setWritePosition(qint16 pos) = 0;
     // Sets the text of the "connect" panel.
     virtual void setPanelText(const QString &sText) = 0;
-    // The strip's operation code of the running operation (g_PROG_MOD).
+    // The clock's operation code of the running operation (g_PROG_MOD).
     virtual qint16 progressMode() const = 0;
 };

@@ -2,27 +2,27 @@
 
 #include "iqueueprogress.h"
 
-#include <ucprogress.h>
+#include <operationclock.h>
 
-// The progress strip as the write queue sees it.
+// The operation clock as the write queue sees it.
 class ProgressQueueAdapter final : public IQueueProgress
 {
 public:
-    explicit ProgressQueueAdapter(ucProgress &progress)
-        : m_progress(progress)
+    explicit ProgressQueueAdapter(OperationClock &clock)
+        : m_clock(clock)
     { }
 
     void StartProgress(const QString &sKey, qint16 pCount, qint32 writeMode, qint32 pTimeToWrite) override
     {
-        m_progress.StartProgress(sKey, pCount, writeMode, pTimeToWrite);
+        m_clock.StartProgress(sKey, pCount, writeMode, pTimeToWrite);
     }
-    void EndProgress(qint32 prog) override { m_progress.EndProgress(prog); }
-    void setProgressSpeed(qint32 tCode, qint32 speed) override { m_progress.setProgressSpeed(tCode, speed); }
-    void RestoreSpeed(qint16 Index) override { m_progress.RestoreSpeed(Index); }
-    void setWritePosition(qint16 pos) override { m_progress.setWritePosition(pos); }
-    void setPanelText(const QString &sText) override { m_progress.setPanelText(sText); }
-    qint16 progressMode() const override { return m_progress.g_PROG_MOD; }
+    void EndProgress(qint32 prog) override { m_clock.EndProgress(prog); }
+    void setProgressSpeed(qint32 tCode, qint32 speed) override { m_clock.setProgressSpeed(tCode, speed); }
+    void RestoreSpeed(qint16 Index) override { m_clock.RestoreSpeed(Index); }
+    void setWritePosition(qint16 pos) override { m_clock.setWritePosition(pos); }
+    void setPanelText(const QString &sText) override { m_clock.setPanelText(sText); }
+    qint16 progressMode() const override { return m_clock.g_PROG_MOD; }
 
 private:
-    ucProgress &m_progress;
+    OperationClock &m_clock;
 };

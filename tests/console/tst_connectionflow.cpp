@@ -175,7 +175,7 @@ struct Rig
     ucProgress progress;
     CSpooling link;
     SpoolingQueueLink queueLink {link};
-    ProgressQueueAdapter queueProgress {progress};
+    ProgressQueueAdapter queueProgress {progress.clock()};
     MessageBoxQueueQuestions questions {messages, nullptr};
     WriteQueue queue {queueLink, queueProgress, questions};
     WriteOutcomeWatch outcomes {queue, progress};

@@ -2,6 +2,7 @@
 #include <messageboxqueuequestions.h>
 #include <progressqueueadapter.h>
 #include <scriptedmessageboxes.h>
+#include <ucprogress.h>
 #include <writequeue.h>
 
 #include <QAbstractButton>
@@ -128,7 +129,7 @@ struct Rig
 
     QStringList events;
     ucProgress progress;
-    ProgressQueueAdapter progressAdapter {progress};
+    ProgressQueueAdapter progressAdapter {progress.clock()};
     LoggedProgress loggedProgress {progressAdapter, events};
     ScriptedLink link;
     ScriptedMessageBoxes boxes;
@@ -536,7 +537,7 @@ void tst_WriteQueue::directCommands()
 void tst_WriteQueue::failureBoxOnScreen()
 {
     ucProgress progress;
-    ProgressQueueAdapter progressAdapter {progress};
+    ProgressQueueAdapter progressAdapter {progress.clock()};
     ScriptedLink link;
     MessageBoxQueueQuestions questions {WidgetMessageBoxService::instance(), nullptr};
     WriteQueue queue {link, progressAdapter, questions};
