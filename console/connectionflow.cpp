@@ -5,6 +5,7 @@
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <messageboxservice.h>
+#include <protocol.h>
 #include <serialportmap.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -68,14 +69,14 @@ ConnectionFlow::DialogRunner ConnectionFlow::connectionDialog(
         const QPointer<frmConnectionSelect> dialog = new frmConnectionSelect(owner, settingsFolder, messages);
         const bool accepted = dialog->exec() == QDialog::Accepted;
         ConnectionChoice choice;
-        choice.g_Mode = kModeCancelled;
+        choice.g_Mode = Protocol::kModeCancelled;
         if (!dialog)
             return choice;
         choice = dialog->choice();
         if (accepted)
             dialog->commitHistories();
         else
-            choice.g_Mode = kModeCancelled;
+            choice.g_Mode = Protocol::kModeCancelled;
         delete dialog;
         return choice;
     };
@@ -143,16 +144,16 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
     const auto prepareSerial = [&] {
         // Read at every connection, so a port mapped meanwhile counts.
         m_link.setSerialPortMap(SerialPortMap::load(settingFile()));
-        m_link.InitCOM(choice.g_Rate + kSerialFraming, choice.g_com, kSerialInBuffer, kSerialOutBuffer);
+        m_link.InitCOM(choice.g_Rate + Protocol::kSerialFraming, choice.g_com, kSerialInBuffer, kSerialOutBuffer);
     };
 
-    if (connMode == kModeSerial) {
+    if (connMode == Protocol::kModeSerial) {
         store(QStringLiteral("LastCon"), QStringLiteral("0"));
         store(QStringLiteral("CBitRate"), choice.g_Rate_index);
         store(QStringLiteral("CComNum"), QString::number(choice.g_com - 1));
         if (failure.isEmpty())
             prepareSerial();
-    } else if (connMode == kModeModem) {
+    } else if (connMode == Protocol::kModeModem) {
         g_OPT_MDM = choice.g_OPT_MDM;
         store(QStringLiteral("LastCon"), QStringLiteral("2"));
         store(QStringLiteral("MBitRate"), choice.g_Rate_index);
@@ -160,7 +161,7 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
         store(QStringLiteral("MPhone"), choice.g_Phone);
         if (failure.isEmpty())
             prepareSerial();
-    } else if (connMode == kModeNet) {
+    } else if (connMode == Protocol::kModeNet) {
         g_Login = choice.g_Login;
         g_Server = choice.g_Server;
         g_UnitID = choice.g_UnitID;
@@ -204,7 +205,7 @@ void ConnectionFlow::RecievingChange()
 {
     if (!fLinkActive)
         return;
-    m_queue.start({QueueEntry {QStringLiteral("CPW") + g_Pass, QStringLiteral("Login")}}, kOperationLogon,
+    m_queue.start({QueueEntry {Protocol::kLogOn + g_Pass, QStringLiteral("Login")}}, kOperationLogon,
         static_cast<qint32>(WriteQueue::kLogonTimeOut.count()));
 }
 
@@ -213,7 +214,7 @@ void ConnectionFlow::ucProgress_progressTime(qint16 tCode, qint16 pIndex)
     if (tCode == ucProgress::kConnectTimer) {
         // In modem and "Login to Master PC" modes the steps leave the link alone;
         // the time-out shows it connected.
-        if (!m_link.isConnected() || isFlagSet(g_Login) || connMode == kModeModem
+        if (!m_link.isConnected() || isFlagSet(g_Login) || connMode == Protocol::kModeModem
             || m_progress.g_FILE_LOAD == kFileLoadLogon)
             return;
         m_progress.EndProgress(ucProgress::kConnectTimer);
@@ -235,7 +236,7 @@ void ConnectionFlow::ucProgress_progressTimeEnd(qint32 tCode)
         m_progress.StartProgress(kOperationConnected);
         m_toolbar.setButtonCaption(kConnectKey, kCaptionDisconnect);
         m_toolbar.setButtonEnable(kConnectKey, true);
-        if (connMode != kModeModem && FieldCodecs::numericValue(g_Login) == 0)
+        if (connMode != Protocol::kModeModem && FieldCodecs::numericValue(g_Login) == 0)
             RecievingChange();
         return;
     }

@@ -47,14 +47,8 @@ public:
     };
 
     static inline const QString kSection = QStringLiteral("IPConfig");
-    static inline const QString kModeSerial = QStringLiteral("COM");
-    static inline const QString kModeNet = QStringLiteral("NET");
-    static inline const QString kModeModem = QStringLiteral("MDM");
-    static inline const QString kModeCancelled = QStringLiteral("ERR");
     static inline const QString kConnectKey = QStringLiteral("connect");
     static inline const QString kDisconnectKey = QStringLiteral("disconnect");
-    // The serial settings after the chosen rate.
-    static inline const QString kSerialFraming = QStringLiteral(",n,8,1");
     static constexpr qint16 kSerialInBuffer = 1024;
     static constexpr qint16 kSerialOutBuffer = 512;
 

@@ -3,6 +3,8 @@
 #include "iqueuelink.h"
 #include "iqueueprogress.h"
 
+#include <protocol.h>
+
 #include <QPointer>
 
 #include <limits>
@@ -215,7 +217,7 @@ void WriteQueue::objSpool_WriteResult(bool isOK)
 
 void WriteQueue::sendRefresh(const QString &g_Pass)
 {
-    m_link.SendCommand(QStringLiteral("CPW") + g_Pass);
+    m_link.SendCommand(Protocol::kLogOn + g_Pass);
 }
 
 bool WriteQueue::restartGateway()
@@ -228,6 +230,6 @@ bool WriteQueue::restartGateway()
     const QPointer<WriteQueue> self(this);
     if (m_questions.ask(question) != QueueQuestion::Yes || !self)
         return false;
-    m_link.SendCommand(QStringLiteral("RBT"));
+    m_link.SendCommand(Protocol::kRestart);
     return true;
 }

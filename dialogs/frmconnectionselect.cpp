@@ -4,6 +4,7 @@
 
 #include <autocombo.h>
 #include <fieldcodecs.h>
+#include <protocol.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
 
@@ -169,9 +170,9 @@ void frmConnectionSelect::buildControls()
     txtIP = new AutoCombo(framNET);
     txtIP->setObjectName(QStringLiteral("txtIP"));
     txtIP->setHistoryFolder(m_settingsFolder);
-    txtPort = new QLineEdit(kDefaultPort, framNET);
+    txtPort = new QLineEdit(Protocol::kDefaultPortText, framNET);
     txtPort->setObjectName(QStringLiteral("txtPort"));
-    lblDefaultPort = new QLabel(QStringLiteral("(default port: 4001)"), framNET);
+    lblDefaultPort = new QLabel(QStringLiteral("(default port: %1)").arg(Protocol::kDefaultPortText), framNET);
     lblDefaultPort->setObjectName(QStringLiteral("lblDefaultPort"));
     chkSERVER = new QCheckBox(QStringLiteral("Work as SERVER "), framNET);
     chkSERVER->setObjectName(QStringLiteral("chkSERVER"));
@@ -346,7 +347,7 @@ void frmConnectionSelect::loadSettings()
     txtPhone->setText(settings.value(kSection, QStringLiteral("MPhone")));
     txtPort->setText(settings.value(kSection, QStringLiteral("NetPort")));
     if (txtPort->text().trimmed().isEmpty())
-        txtPort->setText(kDefaultPort);
+        txtPort->setText(Protocol::kDefaultPortText);
 
     txtIP->INIT(QStringLiteral("IPSave"));
     txtOptionalMdn->INIT(QStringLiteral("OMDM"));
@@ -368,7 +369,7 @@ void frmConnectionSelect::cmbConSelect_Click(int index)
 {
     switch (index) {
     case kModeSerial:
-        g_Mode = QStringLiteral("COM");
+        g_Mode = Protocol::kModeSerial;
         cmbMComNum->hide();
         cmbMRate->hide();
         cmbComNum->show();
@@ -385,13 +386,13 @@ void frmConnectionSelect::cmbConSelect_Click(int index)
         moveFocus(cmbComNum);
         break;
     case kModeNet:
-        g_Mode = QStringLiteral("NET");
+        g_Mode = Protocol::kModeNet;
         framCOM->hide();
         framNET->show();
         moveFocus(txtIP);
         break;
     case kModeModem:
-        g_Mode = QStringLiteral("MDM");
+        g_Mode = Protocol::kModeModem;
         cmbComNum->hide();
         cmbRate->hide();
         cmbMComNum->show();
@@ -434,21 +435,21 @@ void frmConnectionSelect::chkMasterLog_Click()
 
 void frmConnectionSelect::cmdOk_Click()
 {
-    if (g_Mode == QLatin1String("ERR") || g_Mode.isEmpty())
-        g_Mode = QStringLiteral("COM");
+    if (g_Mode == Protocol::kModeCancelled || g_Mode.isEmpty())
+        g_Mode = Protocol::kModeSerial;
     g_receiving_mode = 0;
 
-    if (g_Mode == QLatin1String("COM")) {
+    if (g_Mode == Protocol::kModeSerial) {
         g_com = static_cast<qint16>(cmbComNum->currentIndex() + 1);
         g_Rate = cmbRate->currentText();
         g_Rate_index = QString::number(cmbRate->currentIndex());
-    } else if (g_Mode == QLatin1String("MDM")) {
+    } else if (g_Mode == Protocol::kModeModem) {
         g_com = static_cast<qint16>(cmbMComNum->currentIndex() + 1);
         g_Rate = cmbMRate->currentText();
         g_Phone = txtPhone->text().trimmed();
         g_OPT_MDM = txtOptionalMdn->text();
         g_Rate_index = QString::number(cmbMRate->currentIndex());
-    } else if (g_Mode == QLatin1String("NET")) {
+    } else if (g_Mode == Protocol::kModeNet) {
         if (!checkHostPort(txtIP->text(), txtPort->text()))
             return;
         g_port = txtPort->text().trimmed();
@@ -488,7 +489,7 @@ void frmConnectionSelect::showInfo(const QString &text)
 
 void frmConnectionSelect::reject()
 {
-    g_Mode = QStringLiteral("ERR");
+    g_Mode = Protocol::kModeCancelled;
     QDialog::reject();
 }
 

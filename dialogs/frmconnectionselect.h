@@ -45,7 +45,6 @@ public:
     static constexpr int kModeNet = 1;
     static constexpr int kModeModem = 2;
     static constexpr int kDefaultRateIndex = 3; // "115200"
-    static inline const QString kDefaultPort = QStringLiteral("4001");
     static inline const QString kDefaultPassword = QStringLiteral("5823");
 
     // settingsFolder holds Setting.xml and Data.xml (the console's settings folder

@@ -9,20 +9,16 @@
 #include "ilinkrelay.h"
 #include "ilinktoolbar.h"
 #include "ireplysink.h"
+#include "protocol.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 namespace {
-
-const QString kModeCom = QStringLiteral("COM");
-const QString kModeNet = QStringLiteral("NET");
-const QString kCloseCommand = QStringLiteral("SRV:CLOSE");
-
-constexpr char kCR = '\r';
 
 struct SerialSettings
 {
@@ -89,10 +85,8 @@ std::optional<QSerialPort::PinoutSignals> readPortModemLines(QSerialPort &port)
 
 bool isRecordCode(const QString &code)
 {
-    static const QStringList codes {QStringLiteral("FXO"), QStringLiteral("FXS"), QStringLiteral("GSM"),
-        QStringLiteral("NET"), QStringLiteral("SMS"), QStringLiteral("PRF"), QStringLiteral("LST"),
-        QStringLiteral("GWP")};
-    return codes.contains(code);
+    return std::find(Protocol::kRecordCodes.begin(), Protocol::kRecordCodes.end(), code)
+        != Protocol::kRecordCodes.end();
 }
 
 } // namespace
@@ -153,7 +147,7 @@ void CSpooling::InitCOM(const QString &strComSet, qint16 nPort, qint16 inBuf, qi
     }
     m_devicePath = m_portMap.devicePath(nPort);
     m_serial->setPortName(m_devicePath);
-    ConnectMode = kModeCom;
+    ConnectMode = Protocol::kModeSerial;
 }
 
 void CSpooling::InitNET(const QString &sIP, const QString &sPort)
@@ -161,35 +155,35 @@ void CSpooling::InitNET(const QString &sIP, const QString &sPort)
     m_host = sIP;
     m_port = FieldCodecs::toInt32(FieldCodecs::numericValue(sPort)).value_or(0);
     m_framer.clear();
-    ConnectMode = kModeNet;
+    ConnectMode = Protocol::kModeNet;
 }
 
 void CSpooling::FillBuffer()
 {
-    if (ConnectMode == kModeNet)
+    if (ConnectMode == Protocol::kModeNet)
         openNet();
-    else if (ConnectMode == kModeCom)
+    else if (ConnectMode == Protocol::kModeSerial)
         openCom();
 }
 
 bool CSpooling::isConnected() const
 {
-    if (ConnectMode == kModeNet)
+    if (ConnectMode == Protocol::kModeNet)
         return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
-    if (ConnectMode == kModeCom)
+    if (ConnectMode == Protocol::kModeSerial)
         return m_serial->isOpen();
     return false;
 }
 
 void CSpooling::Disconnect()
 {
-    if (ConnectMode == kModeNet) {
+    if (ConnectMode == Protocol::kModeNet) {
         if (isNetOpen()) {
-            SendCommand(kCloseCommand);
+            SendCommand(Protocol::kClose);
             closeNet();
         }
         retireSocket();
-    } else if (ConnectMode == kModeCom) {
+    } else if (ConnectMode == Protocol::kModeSerial) {
         if (m_serial->isOpen())
             closeCom();
     }
@@ -198,16 +192,16 @@ void CSpooling::Disconnect()
 void CSpooling::SendCommand(const QString &strCmd, bool fRemote)
 {
     if (!strCmd.isEmpty()) {
-        const QByteArray wire = strCmd.toLatin1() + kCR;
+        const QByteArray wire = strCmd.toLatin1() + Protocol::kLineEnd;
         // A link that is not open takes nothing; the command is only echoed. An
         // open one hands the command to the system at once rather than on a later
         // turn of the event loop, behind whatever repaint the command caused.
-        if (ConnectMode == kModeNet) {
+        if (ConnectMode == Protocol::kModeNet) {
             if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState) {
                 m_socket->write(wire);
                 m_socket->flush();
             }
-        } else if (ConnectMode == kModeCom) {
+        } else if (ConnectMode == Protocol::kModeSerial) {
             if (m_serial->isOpen()) {
                 m_serial->write(wire);
                 m_serial->flush();
@@ -220,7 +214,7 @@ void CSpooling::SendCommand(const QString &strCmd, bool fRemote)
 
 bool CSpooling::writeRaw(const QByteArray &data)
 {
-    if (ConnectMode != kModeCom || !m_serial->isOpen())
+    if (ConnectMode != Protocol::kModeSerial || !m_serial->isOpen())
         return false;
     return m_serial->write(data) == data.size();
 }
@@ -228,7 +222,7 @@ bool CSpooling::writeRaw(const QByteArray &data)
 void CSpooling::AnalyzeCmd(const QString &strLine, bool fShowInDBG)
 {
     if (m_services.relay && m_services.relay->isConnected())
-        m_services.relay->send(strLine.toLatin1() + kCR);
+        m_services.relay->send(strLine.toLatin1() + Protocol::kLineEnd);
 
     if (fShowInDBG && m_services.monitor)
         m_services.monitor->appendReceivedLine(strLine);
@@ -242,7 +236,7 @@ void CSpooling::AnalyzeCmd(const QString &strLine, bool fShowInDBG)
     const QString rest = strLine.mid(3, kMaxRestLength);
     IReplySink *replies = m_services.replies;
 
-    if (code == QLatin1String("VER")) {
+    if (code == Protocol::kVersion) {
         if (replies)
             replies->setVersion(rest);
     } else if (isRecordCode(code)) {
@@ -250,8 +244,8 @@ void CSpooling::AnalyzeCmd(const QString &strLine, bool fShowInDBG)
         const auto fields = FieldCodecs::splitString(rest, QLatin1Char(','));
         if (fields && replies)
             replies->applyRecord(code, *fields);
-    } else if (code == QLatin1String("OK") || code == QLatin1String("ERR")) {
-        const bool isOK = code == QLatin1String("OK");
+    } else if (code == Protocol::kAccepted || code == Protocol::kRefused) {
+        const bool isOK = code == Protocol::kAccepted;
         emit WriteResult(isOK);
         if (replies)
             replies->setWriteOK(isOK);
@@ -282,7 +276,7 @@ void CSpooling::reportOpenError(const QString &description)
 {
     if (m_services.owner)
         m_services.owner->showOpenError(description);
-    if (ConnectMode != kModeNet)
+    if (ConnectMode != Protocol::kModeNet)
         emit onSplAction(splComError);
     else if (!isServerMode())
         emit onSplAction(splNetError);

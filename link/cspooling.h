@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lineframer.h"
+#include "protocol.h"
 #include "serialportmap.h"
 
 #include <QAbstractSocket>
@@ -75,9 +76,6 @@ public:
     // How long a closed connection may take to deliver what was queued for it.
     static constexpr std::chrono::milliseconds kCloseGrace {5000};
 
-    static constexpr char kDefaultHost[] = "192.168.0.15";
-    static constexpr qint32 kDefaultPort = 4001;
-
     explicit CSpooling(QObject *parent = nullptr);
     explicit CSpooling(const Services &services, QObject *parent = nullptr);
     ~CSpooling() override;
@@ -100,12 +98,13 @@ public:
     // settings that cannot be read make the next FillBuffer fail with a message.
     // The buffer sizes are accepted as given; the port grows its own buffer up
     // to kTransportReadBuffer and the link drains it at every arrival.
-    void InitCOM(const QString &strComSet = QStringLiteral("115200,n,8,1"), qint16 nPort = 1, qint16 inBuf = 1024,
-        qint16 outBuf = 512);
+    void InitCOM(const QString &strComSet = QString(Protocol::kDefaultSerialSettings), qint16 nPort = 1,
+        qint16 inBuf = 1024, qint16 outBuf = 512);
     // Prepares the TCP transport with the host and the numeric value of sPort
     // (0 when it is not a number), empties the receive buffer and sets the mode
     // "NET". Nothing is opened.
-    void InitNET(const QString &sIP = QString::fromLatin1(kDefaultHost), const QString &sPort = QStringLiteral("4001"));
+    void InitNET(const QString &sIP = QString::fromLatin1(Protocol::kDefaultHost),
+        const QString &sPort = QString(Protocol::kDefaultPortText));
     // Opens the link in the current mode and returns at once: the serial port is
     // open or not when it returns; a TCP client reports through onSplAction; a
     // server listens for the gateway.
@@ -181,8 +180,8 @@ private:
     Services m_services;
     SerialPortMap m_portMap;
 
-    QString m_host = QString::fromLatin1(kDefaultHost);
-    qint32 m_port = kDefaultPort;
+    QString m_host = QString::fromLatin1(Protocol::kDefaultHost);
+    qint32 m_port = Protocol::kDefaultPort;
 
     LineFramer m_framer {kMaxLineLength, LineFramer::OverLong::KeepHead};
     qint64 m_receivedBytes = 0;

@@ -1,11 +1,12 @@
 #include "lineframer.h"
 
+#include "protocol.h"
+
 #include <algorithm>
 #include <utility>
 
 namespace {
 
-constexpr char kCR = '\r';
 constexpr char kNUL = '\0';
 
 } // namespace
@@ -14,7 +15,7 @@ void LineFramer::feed(QByteArrayView chunk, const LineHandler &onLine, const Ove
 {
     qsizetype from = 0;
     while (from < chunk.size()) {
-        const qsizetype cr = chunk.indexOf(kCR, from);
+        const qsizetype cr = chunk.indexOf(Protocol::kLineEnd, from);
         if (cr < 0) {
             append(chunk.sliced(from), onOverLong);
             return;

@@ -6,6 +6,7 @@
 #include <fieldcodecs.h>
 #include <messageboxservice.h>
 #include <programversion.h>
+#include <protocol.h>
 
 #include <QDateTime>
 #include <QLocale>
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr char kCR = '\r';
 // How long a closed peer connection may take to deliver what was queued for it.
 constexpr std::chrono::milliseconds kCloseGrace {5000};
 
@@ -105,7 +105,7 @@ QByteArray MonitorRelay::greeting()
 {
     const QString text = QStringLiteral("- DUZ Irizeviriz aridud,  Version: ") + ProgramVersion::kVersion
         + QStringLiteral(" ready at ") + QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
-    return text.toLatin1() + kCR;
+    return text.toLatin1() + Protocol::kLineEnd;
 }
 
 void MonitorRelay::cmdDBGListenStart_Click()

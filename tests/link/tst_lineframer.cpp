@@ -32,7 +32,8 @@ void tst_LineFramer::feed_data()
     const qsizetype big = 64 * 1024;
     for (const Policy policy : {Policy::KeepHead, Policy::DropWhole}) {
         const char *name = policy == Policy::KeepHead ? "keep head: " : "drop whole: ";
-        auto row = [name](const char *what) -> QTestData & { return QTest::newRow((QByteArray(name) + what).constData()); };
+        auto row
+            = [name](const char *what) -> QTestData & { return QTest::newRow((QByteArray(name) + what).constData()); };
         const bool keep = policy == Policy::KeepHead;
 
         row("split across feeds") << policy << big << Chunks {"FXO1,2", ",3\r"} << -1 << Chunks {"FXO1,2,3"}
@@ -45,9 +46,8 @@ void tst_LineFramer::feed_data()
                                   << Chunks {"OK", "VER2"} << qsizetype(0);
         row("only the first NUL after CR goes") << policy << big << Chunks {QByteArray("A\r\0\0B\r", 6)} << -1
                                                 << Chunks {"A", QByteArray("\0B", 2)} << qsizetype(0);
-        row("NUL at the start of the next feed stays")
-            << policy << big << Chunks {"OK\r", QByteArray("\0VER2\r", 6)} << -1
-            << Chunks {"OK", QByteArray("\0VER2", 5)} << qsizetype(0);
+        row("NUL at the start of the next feed stays") << policy << big << Chunks {"OK\r", QByteArray("\0VER2\r", 6)}
+                                                       << -1 << Chunks {"OK", QByteArray("\0VER2", 5)} << qsizetype(0);
         row("CR LF: the LF starts the next line")
             << policy << big << Chunks {"OK\r\nVER2\r"} << -1 << Chunks {"OK", "\nVER2"} << qsizetype(0);
         row("LF alone ends nothing") << policy << big << Chunks {"A\nB\r"} << -1 << Chunks {"A\nB"} << qsizetype(0);
