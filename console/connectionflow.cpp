@@ -5,11 +5,11 @@
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <messageboxservice.h>
+#include <operationclock.h>
 #include <protocol.h>
 #include <serialportmap.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
-#include <ucprogress.h>
 #include <uctoolbar.h>
 
 #include <QDialog>
@@ -29,7 +29,7 @@ const QString kOperationLogon = QStringLiteral("start");
 const QString kTimeOutText = QStringLiteral("Error: Time out, unable to connect to the gateway!!");
 const QString kConnectErrorText = QStringLiteral("Error: can't connect to the gateway ,please check your connection");
 
-// The strip's g_FILE_LOAD while the log-on ("start") runs.
+// The clock's g_FILE_LOAD while the log-on ("start") runs.
 constexpr qint16 kFileLoadLogon = 6;
 
 bool isFlagSet(const QString &flag)
@@ -39,7 +39,7 @@ bool isFlagSet(const QString &flag)
 
 } // namespace
 
-ConnectionFlow::ConnectionFlow(CSpooling &link, ucProgress &progress, ucToolBar &toolbar, WriteQueue &queue,
+ConnectionFlow::ConnectionFlow(CSpooling &link, OperationClock &progress, ucToolBar &toolbar, WriteQueue &queue,
     MessageBoxService &messages, const Options &options, QObject *parent)
     : QObject(parent)
     , m_link(link)
@@ -56,8 +56,8 @@ ConnectionFlow::ConnectionFlow(CSpooling &link, ucProgress &progress, ucToolBar 
         m_chooseConnection = connectionDialog(options.messageParent, m_settingsFolder, &messages);
 
     connect(&m_link, &CSpooling::onSplAction, this, &ConnectionFlow::objSpool_onSplAction);
-    connect(&m_progress, &ucProgress::progressTime, this, &ConnectionFlow::ucProgress_progressTime);
-    connect(&m_progress, &ucProgress::progressTimeEnd, this, &ConnectionFlow::ucProgress_progressTimeEnd);
+    connect(&m_progress, &OperationClock::progressTime, this, &ConnectionFlow::ucProgress_progressTime);
+    connect(&m_progress, &OperationClock::progressTimeEnd, this, &ConnectionFlow::ucProgress_progressTimeEnd);
 }
 
 ConnectionFlow::DialogRunner ConnectionFlow::connectionDialog(
@@ -194,7 +194,7 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
 void ConnectionFlow::disconnectLink()
 {
     m_progress.g_FILE_LOAD = 0;
-    m_progress.EndProgress(ucProgress::kWriteTimer);
+    m_progress.EndProgress(OperationClock::kWriteTimer);
     m_progress.StartProgress(kOperationDisconnect);
     fLinkActive = false;
     m_toolbar.setButtonCaption(kConnectKey, kCaptionConnect);
@@ -205,19 +205,20 @@ void ConnectionFlow::RecievingChange()
 {
     if (!fLinkActive)
         return;
+    // The log-on's one entry times out after the clock's default write step.
     m_queue.start({QueueEntry {Protocol::kLogOn + g_Pass, QStringLiteral("Login")}}, kOperationLogon,
-        static_cast<qint32>(WriteQueue::kLogonTimeOut.count()));
+        m_progress.defaultWriteStep());
 }
 
 void ConnectionFlow::ucProgress_progressTime(qint16 tCode, qint16 pIndex)
 {
-    if (tCode == ucProgress::kConnectTimer) {
+    if (tCode == OperationClock::kConnectTimer) {
         // In modem and "Login to Master PC" modes the steps leave the link alone;
         // the time-out shows it connected.
         if (!m_link.isConnected() || isFlagSet(g_Login) || connMode == Protocol::kModeModem
             || m_progress.g_FILE_LOAD == kFileLoadLogon)
             return;
-        m_progress.EndProgress(ucProgress::kConnectTimer);
+        m_progress.EndProgress(OperationClock::kConnectTimer);
         if (m_clearTables)
             m_clearTables();
         m_progress.StartProgress(kOperationConnected);
@@ -229,7 +230,7 @@ void ConnectionFlow::ucProgress_progressTime(qint16 tCode, qint16 pIndex)
 
 void ConnectionFlow::ucProgress_progressTimeEnd(qint32 tCode)
 {
-    if (tCode != ucProgress::kConnectTimer)
+    if (tCode != OperationClock::kConnectTimer)
         return;
 
     if (m_link.isConnected()) {

@@ -13,9 +13,9 @@
 
 class CSpooling;
 class MessageBoxService;
+class OperationClock;
 class QWidget;
 class WriteQueue;
-class ucProgress;
 class ucToolBar;
 
 // The console's way from the "Connect" button to a logged-on gateway and back:
@@ -23,7 +23,7 @@ class ucToolBar;
 // the link, watches it come up on the steps of the "connecting" operation, logs
 // on through the write queue, and offers Retry or Cancel on every failure. The
 // main window owns one and hands it the toolbar's "connect" clicks; the flow
-// listens to the link and to the progress strip itself.
+// listens to the link and to the operation clock itself.
 class ConnectionFlow : public QObject, public ILinkOwner, public ILinkProgress, public ILinkToolbar
 {
     Q_OBJECT
@@ -53,10 +53,10 @@ public:
     static constexpr qint16 kSerialOutBuffer = 512;
 
     // The collaborators are not owned and must outlive the flow. The flow
-    // connects the link's onSplAction and the strip's progressTime and
+    // connects the link's onSplAction and the clock's progressTime and
     // progressTimeEnd to its handlers; it passes the write steps (tCode 3) on to
     // the queue, so nothing else may connect progressTime to the queue.
-    ConnectionFlow(CSpooling &link, ucProgress &progress, ucToolBar &toolbar, WriteQueue &queue,
+    ConnectionFlow(CSpooling &link, OperationClock &progress, ucToolBar &toolbar, WriteQueue &queue,
         MessageBoxService &messages, const Options &options, QObject *parent = nullptr);
 
     // Connects or disconnects: sKey "connect" forces a connection, "disconnect"
@@ -67,7 +67,7 @@ public:
     // whole configuration. Does nothing unless fLinkActive.
     void RecievingChange();
 
-    // Handlers of the link and of the progress strip.
+    // Handlers of the link and of the operation clock.
     void objSpool_onSplAction(qint32 splCode);
     void ucProgress_progressTime(qint16 tCode, qint16 pIndex);
     void ucProgress_progressTimeEnd(qint32 tCode);
@@ -112,7 +112,7 @@ private:
     bool isServerMode() const;
 
     CSpooling &m_link;
-    ucProgress &m_progress;
+    OperationClock &m_progress;
     ucToolBar &m_toolbar;
     WriteQueue &m_queue;
     MessageBoxService &m_messages;

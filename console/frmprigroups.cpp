@@ -103,7 +103,7 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     flowOptions.chooseConnection = options.chooseConnection;
     flowOptions.clearTables = [this] { m_configPages->clearTables(); };
     flowOptions.messageParent = this;
-    m_flow = new ConnectionFlow(*objSpool, *m_progress, *m_toolBar, *m_queue, m_messages, flowOptions, this);
+    m_flow = new ConnectionFlow(*objSpool, m_progress->clock(), *m_toolBar, *m_queue, m_messages, flowOptions, this);
 
     CSpooling::Services services;
     services.owner = m_flow;
@@ -123,7 +123,7 @@ FrmPRIGroups::~FrmPRIGroups()
     objSpool->setServices({});
     m_progress->clock().disconnect(m_queue.get());
     objSpool->disconnect(m_queue.get());
-    m_progress->disconnect(m_flow);
+    m_progress->clock().disconnect(m_flow);
     objSpool->disconnect(m_flow);
 }
 

@@ -127,7 +127,7 @@ struct SilentHost
 struct Rig
 {
     Rig(const QString &settingsFolder, bool realDialog = false)
-        : flow(link, progress, toolbar, queue, messages,
+        : flow(link, progress.clock(), toolbar, queue, messages,
             {settingsFolder, realDialog ? ConnectionFlow::DialogRunner() : [this] { return chooseConnection(); },
                 [this] { ++clearedTables; }, nullptr})
     {
