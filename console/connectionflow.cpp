@@ -2,13 +2,13 @@
 
 #include "writequeue.h"
 
+#include <connectionsettings.h>
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <messageboxservice.h>
 #include <operationclock.h>
 #include <protocol.h>
 #include <serialportmap.h>
-#include <settingsfile.h>
 #include <settingslocation.h>
 #include <uctoolbar.h>
 
@@ -128,14 +128,8 @@ void ConnectionFlow::ConnectChange(const QString &sKey, bool fShowDialog)
 
 bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
 {
-    SettingsFile settings(settingFile());
-    QString failure;
-    const auto store = [&](const QString &key, const QString &value) {
-        if (failure.isEmpty() && !settings.setValue(kSection, key, value))
-            failure = settings.errorText().isEmpty() ? settings.path() : settings.errorText();
-    };
-
-    store(QStringLiteral("RecMode"), QString::number(choice.g_receiving_mode));
+    ConnectionSettings settings(settingFile());
+    settings.storeReceiveMode(choice.g_receiving_mode);
     g_Pass = choice.g_Pass;
     connMode = choice.g_Mode;
     g_Login = QStringLiteral("0");
@@ -148,18 +142,13 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
     };
 
     if (connMode == Protocol::kModeSerial) {
-        store(QStringLiteral("LastCon"), QStringLiteral("0"));
-        store(QStringLiteral("CBitRate"), choice.g_Rate_index);
-        store(QStringLiteral("CComNum"), QString::number(choice.g_com - 1));
-        if (failure.isEmpty())
+        settings.storeSerial(choice.g_Rate_index, choice.g_com);
+        if (settings.failure().isEmpty())
             prepareSerial();
     } else if (connMode == Protocol::kModeModem) {
         g_OPT_MDM = choice.g_OPT_MDM;
-        store(QStringLiteral("LastCon"), QStringLiteral("2"));
-        store(QStringLiteral("MBitRate"), choice.g_Rate_index);
-        store(QStringLiteral("MComNum"), QString::number(choice.g_com));
-        store(QStringLiteral("MPhone"), choice.g_Phone);
-        if (failure.isEmpty())
+        settings.storeModem(choice.g_Rate_index, choice.g_com, choice.g_Phone);
+        if (settings.failure().isEmpty())
             prepareSerial();
     } else if (connMode == Protocol::kModeNet) {
         g_Login = choice.g_Login;
@@ -169,23 +158,19 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
         // another console's, and the operator decides (Refresh).
         if (isServerMode())
             g_Login = QStringLiteral("1");
-        store(QStringLiteral("LastCon"), QStringLiteral("1"));
-        store(QStringLiteral("NetPort"), choice.g_port);
-        store(QStringLiteral("server"), g_Server);
-        store(QStringLiteral("login"), g_Login);
-        store(QStringLiteral("unitID"), g_UnitID);
-        if (failure.isEmpty())
+        settings.storeNet(choice.g_port, g_Server, g_Login, g_UnitID);
+        if (settings.failure().isEmpty())
             m_link.InitNET(choice.g_ip, choice.g_port);
     } else {
         // Cancelled ("ERR"), or a mode no link knows: nothing is opened.
         return false;
     }
 
-    if (failure.isEmpty())
+    if (settings.failure().isEmpty())
         return true;
     // Nothing is opened with choices that could not be kept.
     const QPointer<ConnectionFlow> self(this);
-    reportSettingsFailure(failure);
+    reportSettingsFailure(settings.failure());
     if (self)
         disconnectLink();
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <connectionsettings.h>
 #include <frmconnectionselect.h>
 #include <ilinkowner.h>
 #include <ilinkprogress.h>
@@ -46,7 +47,7 @@ public:
         QWidget *messageParent = nullptr;
     };
 
-    static inline const QString kSection = QStringLiteral("IPConfig");
+    static inline const QString kSection = QString::fromLatin1(ConnectionSettings::kSection);
     static inline const QString kConnectKey = QStringLiteral("connect");
     static inline const QString kDisconnectKey = QStringLiteral("disconnect");
     static constexpr qint16 kSerialInBuffer = 1024;

@@ -3,9 +3,8 @@
 #include "messageboxservice.h"
 
 #include <autocombo.h>
-#include <fieldcodecs.h>
+#include <connectionsettings.h>
 #include <protocol.h>
-#include <settingsfile.h>
 #include <settingslocation.h>
 
 #include <QCheckBox>
@@ -27,7 +26,6 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("IPConfig");
 const QStringList kRates {
     QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")};
 constexpr int kComPorts = 20;
@@ -47,32 +45,11 @@ double leadingNumber(const QString &text)
     return std::isfinite(value) ? value : 0;
 }
 
-// A stored list position, read as every stored number is ("&H3" is 3, "1.6"
-// rounds to 2); nothing when it does not fit a position.
-std::optional<int> storedIndex(const QString &text)
-{
-    const std::optional<std::int16_t> value = FieldCodecs::toInt16(FieldCodecs::numericValue(text));
-    return value ? std::optional<int>(*value) : std::nullopt;
-}
-
-// A stored check box state: any number but 0 checks it.
-bool storedFlag(const QString &text)
-{
-    return FieldCodecs::numericValue(text) != 0;
-}
-
 // Whether the whole text, blanks around it aside, is a number.
 bool isNumericText(const QString &text)
 {
     static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
     return number.match(text).hasMatch();
-}
-
-QString decimalText(double value)
-{
-    if (value == 0)
-        return QStringLiteral("0"); // also for -0
-    return QString::number(value, 'g', 15);
 }
 
 // Selects entry index of the list; an index outside the list leaves it as it was.
@@ -305,7 +282,8 @@ void frmConnectionSelect::fixSize()
 
 void frmConnectionSelect::loadSettings()
 {
-    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    const ConnectionSettings::Stored stored
+        = ConnectionSettings(SettingsLocation::settingFile(m_settingsFolder)).load();
 
     cmbMComNum->hide();
     cmbMRate->hide();
@@ -315,39 +293,32 @@ void frmConnectionSelect::loadSettings()
     cmbRate->setCurrentIndex(kDefaultRateIndex);
     cmbMRate->setCurrentIndex(kDefaultRateIndex);
 
-    const QString lastCon = settings.value(kSection, QStringLiteral("LastCon"));
-
-    selectStored(cmbComNum, storedIndex(settings.value(kSection, QStringLiteral("CComNum"))));
-    const QString bitRate = settings.value(kSection, QStringLiteral("CBitRate"));
-    selectStored(cmbRate, bitRate.isEmpty() ? std::optional<int>(kDefaultRateIndex) : storedIndex(bitRate));
-
-    const std::optional<int> modemPort = storedIndex(settings.value(kSection, QStringLiteral("MComNum")));
-    selectStored(cmbMComNum, modemPort ? std::optional<int>(*modemPort - 1) : std::nullopt);
-    selectStored(cmbMRate, storedIndex(settings.value(kSection, QStringLiteral("MBitRate"))));
+    selectStored(cmbComNum, stored.serialPort);
+    selectStored(cmbRate, stored.serialRate);
+    selectStored(cmbMComNum, stored.modemPort);
+    selectStored(cmbMRate, stored.modemRate);
 
     // Each box takes its stored state and applies its rule, "server" first: a
     // stored "login" of 0 then unchecks the box that server mode had checked.
-    chkSERVER->setChecked(storedFlag(settings.value(kSection, QStringLiteral("server"))));
+    chkSERVER->setChecked(stored.server);
     chkSERVER_Click();
-    chkMasterLog->setChecked(storedFlag(settings.value(kSection, QStringLiteral("login"))));
+    chkMasterLog->setChecked(stored.login);
     chkMasterLog_Click();
-    txtUnitID->setText(decimalText(FieldCodecs::numericValue(settings.value(kSection, QStringLiteral("unitID")))));
+    txtUnitID->setText(stored.unitID);
     if (!chkSERVER->isChecked() && !chkMasterLog->isChecked())
         txtUnitID->setEnabled(false);
 
-    const double mode = FieldCodecs::numericValue(lastCon);
-    const int modeIndex = mode == 0 ? kModeSerial : (mode == 1 ? kModeNet : kModeModem);
+    const int modeIndex = stored.lastConnection == ConnectionSettings::Mode::Serial
+        ? kModeSerial
+        : (stored.lastConnection == ConnectionSettings::Mode::Net ? kModeNet : kModeModem);
     {
         const QSignalBlocker blocker(cmbConSelect);
         cmbConSelect->setCurrentIndex(modeIndex);
     }
     cmbConSelect_Click(modeIndex);
 
-    settings.value(kSection, QStringLiteral("RecMode")); // read, without visible effect
-    txtPhone->setText(settings.value(kSection, QStringLiteral("MPhone")));
-    txtPort->setText(settings.value(kSection, QStringLiteral("NetPort")));
-    if (txtPort->text().trimmed().isEmpty())
-        txtPort->setText(Protocol::kDefaultPortText);
+    txtPhone->setText(stored.phone);
+    txtPort->setText(stored.netPort);
 
     txtIP->INIT(QStringLiteral("IPSave"));
     txtOptionalMdn->INIT(QStringLiteral("OMDM"));

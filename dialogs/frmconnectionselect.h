@@ -1,5 +1,7 @@
 #pragma once
 
+#include <connectionsettings.h>
+
 #include <QDialog>
 #include <QString>
 
@@ -44,7 +46,7 @@ public:
     static constexpr int kModeSerial = 0;
     static constexpr int kModeNet = 1;
     static constexpr int kModeModem = 2;
-    static constexpr int kDefaultRateIndex = 3; // "115200"
+    static constexpr int kDefaultRateIndex = ConnectionSettings::kDefaultRateIndex; // "115200"
     static inline const QString kDefaultPassword = QStringLiteral("5823");
 
     // settingsFolder holds Setting.xml and Data.xml (the console's settings folder
