@@ -1,5 +1,6 @@
 #include "coolflex.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QComboBox>
 #include <QHeaderView>
@@ -7,7 +8,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -102,6 +103,8 @@ private slots:
     void editTextLengthLimitsTypingOnly();
     void clickElsewhereCommitsFirst();
     void focusLeavingGridCommits();
+    void focusToAnotherWindowKeepsEditor();
+    void textWrittenWhileEditing();
     void scrollDiscards();
     void clickWithEditingOff();
     void fixedCellsOpenNothing();
@@ -117,6 +120,7 @@ private slots:
     void hideRow();
     void removeItemWhileEditing();
     void refusesOutOfRange();
+    void tableModel();
 };
 
 void tst_CoolFlex::compareCells_data()
@@ -419,6 +423,47 @@ void tst_CoolFlex::focusLeavingGridCommits()
     h.flex->hide();
     QCOMPARE(h.flex->TextMatrix(3, 1), QStringLiteral("666"));
     QVERIFY(h.editor()->isHidden());
+}
+
+void tst_CoolFlex::focusToAnotherWindowKeepsEditor()
+{
+    // A box opening over the console (a failed write, say) takes the focus to
+    // its own window: the editor stays open with what was typed.
+    Harness h(5, 4);
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    h.open(2, 1);
+    QTest::keyClicks(h.editor(), QStringLiteral("777"));
+    QLineEdit box;
+    box.show();
+    box.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&box));
+    box.setFocus();
+    QTRY_VERIFY(box.hasFocus());
+    QVERIFY(h.editor()->isVisible());
+    QCOMPARE(h.flex->TextMatrix(2, 1), QString());
+
+    h.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    QTRY_COMPARE(QApplication::focusWidget(), h.editor());
+    QCOMPARE(h.editor()->text(), QStringLiteral("777"));
+    h.key(Qt::Key_Return);
+    QCOMPARE(h.flex->TextMatrix(2, 1), QStringLiteral("777"));
+    QVERIFY(h.events.isEmpty());
+}
+
+void tst_CoolFlex::textWrittenWhileEditing()
+{
+    // A record received while the operator types into its cell does not replace
+    // the typing; the cell gets what was typed when the editor closes.
+    Harness h(5, 4);
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    h.open(2, 2);
+    QTest::keyClicks(h.editor(), QStringLiteral("typed"));
+    QVERIFY(h.flex->setTextMatrix(2, 2, QStringLiteral("received")));
+    QCOMPARE(h.editor()->text(), QStringLiteral("typed"));
+    QCOMPARE(h.editor()->cursorPosition(), 5);
+    h.key(Qt::Key_Return);
+    QCOMPARE(h.flex->TextMatrix(2, 2), QStringLiteral("typed"));
 }
 
 void tst_CoolFlex::scrollDiscards()
@@ -837,6 +882,51 @@ void tst_CoolFlex::refusesOutOfRange()
     QCOMPARE(flex.Cols(), 3);
     QCOMPARE(flex.Row(), 1);
     QCOMPARE(flex.Col(), 1);
+}
+
+void tst_CoolFlex::tableModel()
+{
+    // The cells are a plain Qt table model, kept to Qt's rules through every
+    // change of the grid: the data cells are its rows and columns, the heading
+    // row and the first column its header data.
+    CoolFlex flex;
+    QAbstractItemModel *model = flex.model();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    flex.setCols(4);
+    flex.setRows(6);
+    QVERIFY(flex.ColType(2, CoolFlex::CellCheckBox, false));
+    for (int r = 0; r < 6; ++r) {
+        for (int c = 0; c < 4; ++c)
+            flex.setTextMatrix(r, c, QStringLiteral("%1%2").arg(QChar(u'a' + (5 - r) % 6)).arg(c));
+    }
+    QSignalSpy cells(model, &QAbstractItemModel::dataChanged);
+    QSignalSpy headings(model, &QAbstractItemModel::headerDataChanged);
+    QVERIFY(flex.setTextMatrix(2, 3, QStringLiteral("cell")));
+    QVERIFY(flex.setTextMatrix(0, 2, QStringLiteral("heading")));
+    QCOMPARE(cells.count(), 1);
+    QCOMPARE(cells.at(0).at(0).toModelIndex(), model->index(1, 2));
+    QCOMPARE(headings.count(), 1);
+    QCOMPARE(headings.at(0).at(0).value<Qt::Orientation>(), Qt::Horizontal);
+    QCOMPARE(headings.at(0).at(1).toInt(), 1);
+
+    flex.setSort(CoolFlexLogic::SortStringAscending);
+    QVERIFY(flex.RemoveItem(2));
+    flex.setRows(8);
+    QCOMPARE(model->rowCount(), 7);
+    QCOMPARE(model->columnCount(), 3);
+    QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), flex.TextMatrix(0, 3));
+    for (int r = 1; r < flex.Rows(); ++r) {
+        QCOMPARE(model->headerData(r - 1, Qt::Vertical).toString(), flex.TextMatrix(r, 0));
+        for (int c = 1; c < flex.Cols(); ++c)
+            QCOMPARE(model->index(r - 1, c - 1).data().toString(), flex.TextMatrix(r, c));
+    }
+    QCOMPARE(flex.TextMatrix(1, 1), QStringLiteral("a1"));
+    // Text and list cells open an editor; check boxes and buttons act on a click.
+    QVERIFY(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
+    QVERIFY(!(model->flags(model->index(0, 1)) & Qt::ItemIsEditable));
+    flex.setCols(3);
+    flex.Clear();
+    QCOMPARE(model->index(0, 0).data().toString(), QString());
 }
 
 QTEST_MAIN(tst_CoolFlex)
