@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pages.h"
 #include "queueentry.h"
 #include "recordcodec.h"
 
@@ -28,18 +29,9 @@ class ConfigPages : public QObject, private IRecordControls
     Q_OBJECT
 
 public:
-    // The index of each page in the main window's page array framMenu.
-    enum PageIndex : int {
-        PagePRF = 0,
-        PageNumList = 1,
-        PageFXO = 2,
-        PageFXS = 3,
-        PageGSM = 4,
-        PageDBG = 5, // the monitor page; not built here
-        PageSMS = 6,
-        PageTONE = 7,
-    };
-    static constexpr int kPageCount = 8;
+    // The pages by index; the monitor page (PageDBG) is not built here.
+    using enum Pages::Index;
+    static constexpr int kPageCount = Pages::kCount;
 
     explicit ConfigPages(QObject *parent = nullptr);
     ~ConfigPages() override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connectionflow.h"
+#include "pages.h"
 #include "queueentry.h"
 
 #include <monitorlog.h>
@@ -52,7 +53,7 @@ public:
     };
     static constexpr int kSkinCount = 5;
     static constexpr int kDefaultSkin = SkinOffice2007;
-    static constexpr int kPageCount = 8;
+    static constexpr int kPageCount = Pages::kCount;
 
     static constexpr std::chrono::milliseconds kPageSaveStep {5000};
     static constexpr QSize kDefaultSize {1100, 800};

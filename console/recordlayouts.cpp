@@ -2,15 +2,6 @@
 
 namespace {
 
-// The indices of the pages in the main window's page array.
-constexpr int kPagePRF = 0;
-constexpr int kPageNumList = 1;
-constexpr int kPageFXO = 2;
-constexpr int kPageFXS = 3;
-constexpr int kPageGSM = 4;
-constexpr int kPageSMS = 6;
-constexpr int kPageTONE = 7;
-
 FieldLayout bits(
     const char *control, int weight, int mask, const char *label, const QStringList &entries, const char *group)
 {
@@ -80,7 +71,7 @@ RecordLayout fxoLayout()
     const char *format = "Number Format";
     const char *tones = "Tones";
     return {.code = "FXO",
-            .page = kPageFXO,
+            .page = Pages::PageFXO,
             .fieldCount = 13,
             .fields =
                 {
@@ -116,7 +107,7 @@ RecordLayout fxsLayout()
     const char *unit = "* 20 ms";
     using RecordLayouts::element;
     return {.code = "FXS",
-            .page = kPageFXS,
+            .page = Pages::PageFXS,
             .fieldCount = 8,
             .fields =
                 {
@@ -156,7 +147,7 @@ RecordLayout gsmLayout()
         "Dual 900E/1800 Mhz", "Dual 900E/1900 Mhz"};
     using RecordLayouts::element;
     return {.code = "GSM",
-            .page = kPageGSM,
+            .page = Pages::PageGSM,
             .fieldCount = 9,
             .fields =
                 {
@@ -187,7 +178,7 @@ RecordLayout netLayout()
     const char *status = "Network Status";
     using RecordLayouts::element;
     RecordLayout layout {.code = "NET",
-                         .page = kPageGSM,
+                         .page = Pages::PageGSM,
                          .fieldCount = 13,
                          .wideOptionWord = true,
                          .fields =
@@ -216,7 +207,7 @@ RecordLayout smsLayout()
     const char *numbers = "Numbers";
     const QStringList onOff = RecordLayouts::disableEnable();
     return {.code = "SMS",
-            .page = kPageSMS,
+            .page = Pages::PageSMS,
             .fieldCount = 3,
             .fields =
                 {
@@ -237,7 +228,7 @@ RecordLayout gwpLayout()
     const char *tones = "Tones";
     const QStringList busy {"480+620 Hz", "425 Hz", "400 Hz"};
     RecordLayout layout {.code = "GWP",
-        .page = kPageTONE,
+        .page = Pages::PageTONE,
         .fieldCount = 21,
         .fields = {list(0, name("cmbTONE_Work"), "Work Mode", {"Voice Mode", "Data Mode"}, "")},
         .description = "Gateway Data"};
@@ -271,7 +262,7 @@ RecordLayout gwpLayout()
 RecordLayout prfLayout()
 {
     return {.code = "PRF",
-            .page = kPagePRF,
+            .page = Pages::PagePRF,
             .fieldCount = 3,
             .fields =
                 {
@@ -287,7 +278,7 @@ RecordLayout prfLayout()
 RecordLayout lstLayout()
 {
     return {.code = "LST",
-            .page = kPageNumList,
+            .page = Pages::PageNumList,
             .fieldCount = 3,
             .fields =
                 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -63,7 +65,7 @@ struct FieldSelector
 struct RecordLayout
 {
     QString code {};
-    // The index of the record's page in the main window's page array.
+    // The record's page, a Pages::Index.
     int page = 0;
     int fieldCount = 0;
     // Field 0 as a 32-bit number on receipt (otherwise 16-bit).
