@@ -80,8 +80,8 @@ ConfigPages::ConfigPages(QObject *parent)
     : QObject(parent)
 {
     createControls();
-    m_pages[PagePRF] = buildPrefixPage();
-    m_pages[PageNumList] = buildNumberListPage();
+    m_pages[PagePRF] = buildTablePage(m_ucPRF, QStringLiteral("pagePRF"));
+    m_pages[PageNumList] = buildTablePage(m_ucNumList, QStringLiteral("pageNumList"));
     m_pages[PageFXO] = buildFxoPage();
     m_pages[PageFXS] = buildFxsPage();
     m_pages[PageGSM] = buildGsmPage();
@@ -104,12 +104,6 @@ QWidget *ConfigPages::page(int index) const
     if (index < 0 || index >= kPageCount)
         return nullptr;
     return m_pages[index].data();
-}
-
-int ConfigPages::pageOfRecord(const QString &code)
-{
-    const RecordLayout *layout = RecordLayouts::find(code);
-    return layout ? layout->page : -1;
 }
 
 CoolFlex *ConfigPages::prefixTable() const
@@ -397,22 +391,13 @@ QGroupBox *ConfigPages::formGroup(const QString &title, const QStringList &contr
     return group;
 }
 
-QWidget *ConfigPages::buildPrefixPage()
+QWidget *ConfigPages::buildTablePage(CoolFlex *table, const QString &name)
 {
     auto *content = new QWidget;
     auto *box = new QHBoxLayout(content);
-    box->addWidget(m_ucPRF);
+    box->addWidget(table);
     box->addStretch(1);
-    return scrolled(content, QStringLiteral("pagePRF"));
-}
-
-QWidget *ConfigPages::buildNumberListPage()
-{
-    auto *content = new QWidget;
-    auto *box = new QHBoxLayout(content);
-    box->addWidget(m_ucNumList);
-    box->addStretch(1);
-    return scrolled(content, QStringLiteral("pageNumList"));
+    return scrolled(content, name);
 }
 
 QWidget *ConfigPages::buildFxoPage()

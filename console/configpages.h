@@ -64,10 +64,6 @@ public:
     CoolFlex *prefixTable() const;
     CoolFlex *numberList() const;
 
-    // The page a record's controls stand on, for hosts that show the page a
-    // received record changed; -1 for an unknown code.
-    static int pageOfRecord(const QString &code);
-
 private:
     int listPosition(const QString &control) const override;
     bool setListPosition(const QString &control, int position) override;
@@ -85,8 +81,8 @@ private:
     QLabel *labelFor(const QString &control, const QString &text);
     QWidget *withUnit(QWidget *control, const QString &unit);
     QGroupBox *formGroup(const QString &title, const QStringList &controls);
-    QWidget *buildPrefixPage();
-    QWidget *buildNumberListPage();
+    // The page of the prefix table or the number list: the table alone.
+    QWidget *buildTablePage(CoolFlex *table, const QString &name);
     QWidget *buildFxoPage();
     QWidget *buildFxsPage();
     QWidget *buildGsmPage();

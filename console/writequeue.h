@@ -24,8 +24,7 @@ class WriteQueue : public QObject
 public:
     // The progress strip's write mode of every write the queue starts.
     static constexpr qint32 kWriteMode = 3;
-    // Time-outs per entry of the two producers.
-    static constexpr std::chrono::milliseconds kPageSaveTimeOut {5000};
+    // The log-on's time-out per entry; also the step of a write started without one.
     static constexpr std::chrono::milliseconds kLogonTimeOut {3000};
     // The rest of a step once the gateway has answered.
     static constexpr std::chrono::milliseconds kAnsweredStep {10};

@@ -341,20 +341,7 @@ void frmConnectionSelect::cmbConSelect_Click(int index)
     switch (index) {
     case kModeSerial:
         g_Mode = Protocol::kModeSerial;
-        cmbMComNum->hide();
-        cmbMRate->hide();
-        cmbComNum->show();
-        cmbRate->show();
-        if (cmbComNum->currentIndex() < 0)
-            cmbComNum->setCurrentIndex(0);
-        if (cmbRate->currentIndex() < 0)
-            cmbRate->setCurrentIndex(kDefaultRateIndex);
-        lblComNum->setBuddy(cmbComNum);
-        lblRate->setBuddy(cmbRate);
-        setModemRows(false);
-        framNET->hide();
-        framCOM->show();
-        moveFocus(cmbComNum);
+        showSerialPanel(false);
         break;
     case kModeNet:
         g_Mode = Protocol::kModeNet;
@@ -364,24 +351,32 @@ void frmConnectionSelect::cmbConSelect_Click(int index)
         break;
     case kModeModem:
         g_Mode = Protocol::kModeModem;
-        cmbComNum->hide();
-        cmbRate->hide();
-        cmbMComNum->show();
-        cmbMRate->show();
-        if (cmbMComNum->currentIndex() < 0)
-            cmbMComNum->setCurrentIndex(0);
-        if (cmbMRate->currentIndex() < 0)
-            cmbMRate->setCurrentIndex(kDefaultRateIndex);
-        lblComNum->setBuddy(cmbMComNum);
-        lblRate->setBuddy(cmbMRate);
-        setModemRows(true);
-        framNET->hide();
-        framCOM->show();
-        moveFocus(cmbMComNum);
+        showSerialPanel(true);
         break;
     default:
         break;
     }
+}
+
+void frmConnectionSelect::showSerialPanel(bool modem)
+{
+    // The serial and the modem mode share the panel, each with its own port and rate lists.
+    QComboBox *const port = modem ? cmbMComNum : cmbComNum;
+    QComboBox *const rate = modem ? cmbMRate : cmbRate;
+    (modem ? cmbComNum : cmbMComNum)->hide();
+    (modem ? cmbRate : cmbMRate)->hide();
+    port->show();
+    rate->show();
+    if (port->currentIndex() < 0)
+        port->setCurrentIndex(0);
+    if (rate->currentIndex() < 0)
+        rate->setCurrentIndex(kDefaultRateIndex);
+    lblComNum->setBuddy(port);
+    lblRate->setBuddy(rate);
+    setModemRows(modem);
+    framNET->hide();
+    framCOM->show();
+    moveFocus(port);
 }
 
 void frmConnectionSelect::chkSERVER_Click()

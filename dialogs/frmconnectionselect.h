@@ -89,6 +89,7 @@ private:
     void fixSize();
     void loadSettings();
     void cmbConSelect_Click(int index);
+    void showSerialPanel(bool modem);
     void chkSERVER_Click();
     void chkMasterLog_Click();
     void cmdOk_Click();

@@ -359,7 +359,7 @@ void CSpooling::retireSocket()
         return;
     socket->disconnect(this);
     // What was queued (the close command) still goes out before the close.
-    closeSocketGracefully(socket, kCloseGrace);
+    closeSocketGracefully(socket);
 }
 
 void CSpooling::onSocketConnected()

@@ -73,8 +73,6 @@ public:
     // The text of a line after its three-character code that the analysis looks at.
     static constexpr qsizetype kMaxRestLength = 255;
     static constexpr std::chrono::milliseconds kDsrPollInterval {150};
-    // How long a closed connection may take to deliver what was queued for it.
-    static constexpr std::chrono::milliseconds kCloseGrace {5000};
 
     explicit CSpooling(QObject *parent = nullptr);
     explicit CSpooling(const Services &services, QObject *parent = nullptr);
@@ -84,7 +82,6 @@ public:
     const Services &services() const { return m_services; }
     // Which device path each serial port number opens; read by InitCOM.
     void setSerialPortMap(const SerialPortMap &map) { m_portMap = map; }
-    const SerialPortMap &serialPortMap() const { return m_portMap; }
     void setDsrPollInterval(std::chrono::milliseconds interval) { m_dsrTimer.setInterval(interval); }
     // Reads the open port's modem lines for the DSR watch; nullopt when the device
     // cannot tell, and the port is then not watched. By default the port's own

@@ -15,9 +15,6 @@
 
 namespace {
 
-// How long a closed peer connection may take to deliver what was queued for it.
-constexpr std::chrono::milliseconds kCloseGrace {5000};
-
 // The trimmed text as a port number, or nothing when it is not a whole number 0 to 65535.
 std::optional<quint16> portNumber(const QString &text)
 {
@@ -281,7 +278,7 @@ void MonitorRelay::closeSocket()
         return;
     socket->disconnect(this);
     // What was queued for the peer still goes out before the close.
-    closeSocketGracefully(socket, kCloseGrace);
+    closeSocketGracefully(socket);
 }
 
 void MonitorRelay::onReadyRead()
