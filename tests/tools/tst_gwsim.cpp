@@ -1,7 +1,7 @@
+#include "commandframer.h"
 #include "commandinterpreter.h"
 #include "configfile.h"
 #include "configstore.h"
-#include "lineframer.h"
 #include "recordlayout.h"
 
 #include <pseudoterminalpair.h>
@@ -425,10 +425,10 @@ void tst_GwSim::framing()
 {
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(QList<QByteArray>, lines);
-    LineFramer framer;
+    CommandFramer framer;
     QList<QByteArray> got;
     for (const QByteArray &chunk : chunks) {
-        for (const LineFramer::Line &line : framer.feed(chunk)) {
+        for (const CommandFramer::Line &line : framer.feed(chunk)) {
             QVERIFY(!line.overlong);
             got.append(line.text);
         }
@@ -438,12 +438,12 @@ void tst_GwSim::framing()
 
 void tst_GwSim::overlongRunIsBoundedAndRefused()
 {
-    LineFramer framer(16);
+    CommandFramer framer(16);
     QVERIFY(framer.feed(QByteArray(10, 'x')).isEmpty());
     QVERIFY(framer.feed(QByteArray(10, 'y')).isEmpty());
     QVERIFY(framer.feed(QByteArray(1000, 'z')).isEmpty());
     QVERIFY(framer.pendingSize() <= 16);
-    const QList<LineFramer::Line> lines = framer.feed("zz\rRBT\r");
+    const QList<CommandFramer::Line> lines = framer.feed("zz\rRBT\r");
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines.at(0).overlong);
     QVERIFY(!lines.at(1).overlong);

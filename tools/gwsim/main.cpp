@@ -1,9 +1,9 @@
 #include "commandinterpreter.h"
 #include "configfile.h"
 #include "configstore.h"
-#include "gatewaysession.h"
 #include "signalwatcher.h"
 #include "simoptions.h"
+#include "simulatedsession.h"
 #include "simulatorlink.h"
 
 #include <QCoreApplication>
@@ -61,8 +61,8 @@ int main(int argc, char *argv[])
 
     CommandInterpreter interpreter(store, options.password);
     interpreter.setErrEvery(options.errEvery);
-    GatewaySession session(interpreter, options);
-    QObject::connect(&session, &GatewaySession::configChanged, &app, save);
+    SimulatedSession session(interpreter, options);
+    QObject::connect(&session, &SimulatedSession::configChanged, &app, save);
 
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, [](int signalNumber) {

@@ -24,14 +24,14 @@ QHostAddress listenAddress(const QString &host)
 
 } // namespace
 
-SimulatorLink::SimulatorLink(GatewaySession &session, const SimOptions &options, QObject *parent)
+SimulatorLink::SimulatorLink(SimulatedSession &session, const SimOptions &options, QObject *parent)
     : QObject(parent)
     , m_session(session)
     , m_options(options)
 {
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setInterval(m_options.retry);
-    connect(&m_session, &GatewaySession::endWanted, this, &SimulatorLink::endConnection);
+    connect(&m_session, &SimulatedSession::endWanted, this, &SimulatorLink::endConnection);
 }
 
 SimulatorLink::~SimulatorLink()
@@ -172,7 +172,7 @@ void SimulatorLink::connectionLost()
         m_retryTimer.start();
 }
 
-void SimulatorLink::endConnection(GatewaySession::End reason)
+void SimulatorLink::endConnection(SimulatedSession::End reason)
 {
     if (m_serial) {
         // A serial line cannot be dropped: the gateway forgets the conversation and

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gatewaysession.h"
 #include "simoptions.h"
+#include "simulatedsession.h"
 
 #include <QObject>
 #include <QPointer>
@@ -19,7 +19,7 @@ class SimulatorLink : public QObject
     Q_OBJECT
 
 public:
-    SimulatorLink(GatewaySession &session, const SimOptions &options, QObject *parent = nullptr);
+    SimulatorLink(SimulatedSession &session, const SimOptions &options, QObject *parent = nullptr);
     ~SimulatorLink() override;
 
     // Starts the chosen transport; false (with errorText()) when it cannot even begin.
@@ -32,10 +32,10 @@ private:
     void connectOut();
     void openSerial();
     void connectionLost();
-    void endConnection(GatewaySession::End reason);
+    void endConnection(SimulatedSession::End reason);
     void status(const QString &text) const;
 
-    GatewaySession &m_session;
+    SimulatedSession &m_session;
     const SimOptions m_options;
     QString m_errorText;
     QTcpServer *m_server = nullptr;

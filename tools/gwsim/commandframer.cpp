@@ -1,10 +1,10 @@
-#include "lineframer.h"
+#include "commandframer.h"
 
-LineFramer::LineFramer(qsizetype limit)
+CommandFramer::CommandFramer(qsizetype limit)
     : m_limit(limit)
 { }
 
-QList<LineFramer::Line> LineFramer::feed(const QByteArray &chunk)
+QList<CommandFramer::Line> CommandFramer::feed(const QByteArray &chunk)
 {
     QList<Line> lines;
     qsizetype start = 0;
@@ -39,7 +39,7 @@ QList<LineFramer::Line> LineFramer::feed(const QByteArray &chunk)
     return lines;
 }
 
-void LineFramer::reset()
+void CommandFramer::reset()
 {
     m_buffer.clear();
     m_overlong = false;

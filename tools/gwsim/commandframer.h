@@ -7,7 +7,7 @@
 // CR belongs to that line end (even when it arrives in the next chunk). The
 // incomplete line is bounded: a run longer than the limit is discarded and
 // reported once, as an over-long line, when its CR arrives.
-class LineFramer
+class CommandFramer
 {
 public:
     static constexpr qsizetype kDefaultLimit = 64 * 1024;
@@ -19,7 +19,7 @@ public:
         bool overlong = false;
     };
 
-    explicit LineFramer(qsizetype limit = kDefaultLimit);
+    explicit CommandFramer(qsizetype limit = kDefaultLimit);
 
     QList<Line> feed(const QByteArray &chunk);
     void reset();

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "commandframer.h"
 #include "commandinterpreter.h"
-#include "lineframer.h"
 #include "simoptions.h"
 
 #include <QElapsedTimer>
@@ -14,7 +14,7 @@
 // frames what arrives, answers through the interpreter with the line end and
 // faults of the options, and says when the connection should end. The
 // transports own the devices; this class only reads and writes them.
-class GatewaySession : public QObject
+class SimulatedSession : public QObject
 {
     Q_OBJECT
 
@@ -22,7 +22,7 @@ public:
     enum class End { Restart, Close, Drop };
     Q_ENUM(End)
 
-    GatewaySession(CommandInterpreter &interpreter, const SimOptions &options, QObject *parent = nullptr);
+    SimulatedSession(CommandInterpreter &interpreter, const SimOptions &options, QObject *parent = nullptr);
 
     // Starts a conversation on an open device: a fresh log-on state, empty
     // buffers, the line count of --drop-after from zero.
@@ -36,7 +36,7 @@ public:
 
 signals:
     // The conversation asks for its connection to end (the transport decides how).
-    void endWanted(GatewaySession::End reason);
+    void endWanted(SimulatedSession::End reason);
     // An accepted record changed the configuration.
     void configChanged();
 
@@ -49,7 +49,7 @@ private:
     };
 
     void readAvailable();
-    void handleLine(const LineFramer::Line &line);
+    void handleLine(const CommandFramer::Line &line);
     void sendDue();
     void sendFlood();
     // Writes the lines and counts them; false when --drop-after ended the conversation.
@@ -59,7 +59,7 @@ private:
 
     CommandInterpreter &m_interpreter;
     const SimOptions m_options;
-    LineFramer m_framer;
+    CommandFramer m_framer;
     QPointer<QIODevice> m_device;
     QList<Pending> m_pending;
     QTimer m_answerTimer;

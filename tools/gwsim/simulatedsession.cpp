@@ -1,4 +1,4 @@
-#include "gatewaysession.h"
+#include "simulatedsession.h"
 
 #include <QAbstractSocket>
 #include <QIODevice>
@@ -36,19 +36,19 @@ QByteArray printable(const QByteArray &line)
 
 } // namespace
 
-GatewaySession::GatewaySession(CommandInterpreter &interpreter, const SimOptions &options, QObject *parent)
+SimulatedSession::SimulatedSession(CommandInterpreter &interpreter, const SimOptions &options, QObject *parent)
     : QObject(parent)
     , m_interpreter(interpreter)
     , m_options(options)
 {
     m_answerTimer.setSingleShot(true);
-    connect(&m_answerTimer, &QTimer::timeout, this, &GatewaySession::sendDue);
+    connect(&m_answerTimer, &QTimer::timeout, this, &SimulatedSession::sendDue);
     m_floodTimer.setInterval(kFloodTick);
-    connect(&m_floodTimer, &QTimer::timeout, this, &GatewaySession::sendFlood);
+    connect(&m_floodTimer, &QTimer::timeout, this, &SimulatedSession::sendFlood);
     m_clock.start();
 }
 
-void GatewaySession::attach(QIODevice *device, const QString &peer)
+void SimulatedSession::attach(QIODevice *device, const QString &peer)
 {
     detach();
     m_device = device;
@@ -57,7 +57,7 @@ void GatewaySession::attach(QIODevice *device, const QString &peer)
     m_linesSent = 0;
     m_ending = false;
     m_endQueued = false;
-    connect(device, &QIODevice::readyRead, this, &GatewaySession::readAvailable);
+    connect(device, &QIODevice::readyRead, this, &SimulatedSession::readAvailable);
     if (m_options.log)
         std::fprintf(stderr, "-- session with %s\n", qPrintable(peer));
     if (m_options.flood > 0) {
@@ -69,7 +69,7 @@ void GatewaySession::attach(QIODevice *device, const QString &peer)
         readAvailable();
 }
 
-void GatewaySession::detach()
+void SimulatedSession::detach()
 {
     if (m_device)
         disconnect(m_device, nullptr, this, nullptr);
@@ -80,7 +80,7 @@ void GatewaySession::detach()
     m_framer.reset();
 }
 
-QByteArray GatewaySession::floodLine(quint64 n)
+QByteArray SimulatedSession::floodLine(quint64 n)
 {
     static const std::array<const char *, 4> kAlarms {
         "SIM1 low signal", "SIM2 not registered", "FXO line down", "SIM1 credit low"};
@@ -98,14 +98,14 @@ QByteArray GatewaySession::floodLine(quint64 n)
     }
 }
 
-void GatewaySession::readAvailable()
+void SimulatedSession::readAvailable()
 {
     if (!m_device)
         return;
     const QByteArray chunk = m_device->readAll();
     if (m_ending || m_endQueued)
         return;
-    for (const LineFramer::Line &line : m_framer.feed(chunk)) {
+    for (const CommandFramer::Line &line : m_framer.feed(chunk)) {
         handleLine(line);
         // Nothing after a restart or close is carried out, even while a delayed
         // answer still holds the connection open.
@@ -114,7 +114,7 @@ void GatewaySession::readAvailable()
     }
 }
 
-void GatewaySession::handleLine(const LineFramer::Line &line)
+void SimulatedSession::handleLine(const CommandFramer::Line &line)
 {
     log("<< ", line.overlong ? QByteArray("(over-long line discarded)") : line.text);
     const CommandInterpreter::Reply reply
@@ -136,7 +136,7 @@ void GatewaySession::handleLine(const LineFramer::Line &line)
         m_answerTimer.start(m_options.delay);
 }
 
-void GatewaySession::sendDue()
+void SimulatedSession::sendDue()
 {
     while (!m_pending.isEmpty() && m_device && !m_ending) {
         const qint64 wait = m_pending.first().dueMs - m_clock.elapsed();
@@ -154,7 +154,7 @@ void GatewaySession::sendDue()
     }
 }
 
-void GatewaySession::sendFlood()
+void SimulatedSession::sendFlood()
 {
     if (!m_device || m_ending)
         return;
@@ -173,7 +173,7 @@ void GatewaySession::sendFlood()
     writeLines(lines);
 }
 
-bool GatewaySession::writeLines(const QList<QByteArray> &lines)
+bool SimulatedSession::writeLines(const QList<QByteArray> &lines)
 {
     const QByteArray end = m_options.lineEndBytes();
     QByteArray data;
@@ -206,7 +206,7 @@ bool GatewaySession::writeLines(const QList<QByteArray> &lines)
     return true;
 }
 
-void GatewaySession::finish(End reason)
+void SimulatedSession::finish(End reason)
 {
     m_ending = true;
     m_pending.clear();
@@ -220,7 +220,7 @@ void GatewaySession::finish(End reason)
     emit endWanted(reason);
 }
 
-void GatewaySession::log(const char *direction, const QByteArray &line) const
+void SimulatedSession::log(const char *direction, const QByteArray &line) const
 {
     if (!m_options.log)
         return;
