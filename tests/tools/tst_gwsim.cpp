@@ -273,8 +273,8 @@ void tst_GwSim::recordCheck()
     const QByteArray problem = store.apply(line);
     QVERIFY2(problem.isEmpty() == accepted, problem.constData());
     if (accepted) {
-        const RecordLayout *layout = RecordLayout::find(line.left(3));
-        const QList<QByteArray> values = splitRecordFields(line.mid(3));
+        const Sim::RecordLayout *layout = Sim::RecordLayout::find(line.left(3));
+        const QList<QByteArray> values = Sim::splitRecordFields(line.mid(3));
         const QList<QByteArray> stored = store.fields(line.left(3), layout->isTable() ? values.first().toInt() : 0);
         const QList<int> positions = layout->fieldPositions(values.size());
         for (qsizetype i = 0; i < values.size(); ++i)

@@ -58,7 +58,7 @@ CommandInterpreter::Reply CommandInterpreter::handle(const QByteArray &line)
         reply.after = After::Close;
         return reply;
     }
-    if (RecordLayout::find(line.left(3))) {
+    if (Sim::RecordLayout::find(line.left(3))) {
         if (!m_loggedOn) {
             m_lastProblem = "not logged on";
             reply.lines = {kErr};

@@ -61,24 +61,24 @@ void ConfigStore::setDefaults()
 {
     for (const char *line : kPageDefaults) {
         const QByteArray record(line);
-        m_records.insert(record.left(3), splitRecordFields(record.mid(3)));
+        m_records.insert(record.left(3), Sim::splitRecordFields(record.mid(3)));
     }
     for (const char *mnemonic : {"PRF", "LST"}) {
-        const RecordLayout *layout = RecordLayout::find(mnemonic);
+        const Sim::RecordLayout *layout = Sim::RecordLayout::find(mnemonic);
         const QByteArray emptyRest = QByteArray(mnemonic) == "PRF" ? QByteArray(",") : QByteArray(",0");
         for (int row = 1; row <= layout->rows; ++row)
-            m_records.insert(key(mnemonic, row), splitRecordFields(rowText(row) + "," + emptyRest));
+            m_records.insert(key(mnemonic, row), Sim::splitRecordFields(rowText(row) + "," + emptyRest));
     }
     for (const auto &entry : kPrefixDefaults)
-        m_records.insert(key("PRF", entry.row), splitRecordFields(rowText(entry.row) + "," + entry.fields));
+        m_records.insert(key("PRF", entry.row), Sim::splitRecordFields(rowText(entry.row) + "," + entry.fields));
     for (const auto &entry : kNumberDefaults)
-        m_records.insert(key("LST", entry.row), splitRecordFields(rowText(entry.row) + "," + entry.fields));
+        m_records.insert(key("LST", entry.row), Sim::splitRecordFields(rowText(entry.row) + "," + entry.fields));
 }
 
 QList<QByteArray> ConfigStore::recordLines() const
 {
     QList<QByteArray> lines;
-    for (const RecordLayout *layout : RecordLayout::all()) {
+    for (const Sim::RecordLayout *layout : Sim::RecordLayout::all()) {
         const int rows = layout->isTable() ? layout->rows : 0;
         for (int row = layout->isTable() ? 1 : 0; row <= rows; ++row)
             lines.append(layout->mnemonic + fields(layout->mnemonic, row).join(','));
@@ -88,10 +88,10 @@ QList<QByteArray> ConfigStore::recordLines() const
 
 QByteArray ConfigStore::apply(const QByteArray &line)
 {
-    const RecordLayout *layout = RecordLayout::find(line.left(3));
+    const Sim::RecordLayout *layout = Sim::RecordLayout::find(line.left(3));
     if (!layout)
         return "not a configuration record";
-    const QList<QByteArray> values = splitRecordFields(line.mid(3));
+    const QList<QByteArray> values = Sim::splitRecordFields(line.mid(3));
     const QByteArray problem = layout->check(values);
     if (!problem.isEmpty())
         return problem;

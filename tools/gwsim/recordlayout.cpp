@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace Sim {
+
 namespace {
 
 using K = FieldKind;
@@ -312,3 +314,5 @@ QList<QByteArray> splitRecordFields(const QByteArray &rest)
 {
     return rest.split(',');
 }
+
+} // namespace Sim

@@ -5,6 +5,10 @@
 
 #include <span>
 
+// The simulator keeps its own record tables, apart from the console's, so that
+// it checks what the console writes as an independent peer would.
+namespace Sim {
+
 // One option list packed into the option-bit field of a record: its bits (mask),
 // the weight of one step and how many entries the list has.
 struct OptionBit
@@ -66,3 +70,5 @@ struct RecordLayout
 // The fields of a record's text after the mnemonic, cut at every ",". Nothing is
 // escaped on the wire, so a value holding "," simply yields one field more.
 QList<QByteArray> splitRecordFields(const QByteArray &rest);
+
+} // namespace Sim
