@@ -1,5 +1,6 @@
 #include "configpages.h"
 
+#include <configuration.h>
 #include <coolflex.h>
 
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -62,6 +64,22 @@ QList<int> widthsOf(const RecordLayout &layout)
     if (layout.table == kPrefixTable)
         return {kRowNumberWidthTwips, 1300, 1300};
     return {kRowNumberWidthTwips, 1500, 1300, 1300, 1300, 1300, 1300};
+}
+
+// The record whose rows fill the table of that name.
+const RecordLayout *tableLayout(const QString &table)
+{
+    for (const RecordLayout &layout : RecordLayouts::all()) {
+        if (layout.table == table)
+            return &layout;
+    }
+    return nullptr;
+}
+
+// The name the binding knows a table cell by while it carries its value.
+QString cellKey(const QString &table, int row, int col)
+{
+    return QStringLiteral("%1(%2,%3)").arg(table).arg(row).arg(col);
 }
 
 QWidget *scrolled(QWidget *content, const QString &objectName)
@@ -198,6 +216,10 @@ void ConfigPages::connectChangeRules()
 
 void ConfigPages::prepareForStartup()
 {
+    if (m_configuration) {
+        m_configuration->prepareForStartup();
+        return;
+    }
     if (QComboBox *signal = m_lists.value(QStringLiteral("cmbFXS_Signal")))
         signal->setCurrentIndex(kSignalCustom);
 }
@@ -240,6 +262,10 @@ void ConfigPages::setupTables()
 
 void ConfigPages::clearTables()
 {
+    if (m_configuration) {
+        m_configuration->clearTables();
+        return;
+    }
     if (!m_ucNumList || !m_ucPRF)
         return;
     for (int row = 1; row <= 64; ++row) {
@@ -254,31 +280,183 @@ void ConfigPages::clearTables()
 
 void ConfigPages::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
 {
+    if (m_configuration) {
+        m_configuration->applyRecord(code, fields);
+        return;
+    }
     if (const RecordLayout *layout = RecordLayouts::find(code))
         RecordCodec::decode(*layout, fields, *this);
 }
 
 ConfigPages::SaveRecords ConfigPages::buildSave(int index) const
 {
-    SaveRecords save;
-    for (const RecordLayout &layout : RecordLayouts::all()) {
-        if (layout.page != index)
-            continue;
-        if (!layout.isTableRecord()) {
-            const RecordCodec::Encoded record = RecordCodec::encode(layout, *this);
-            if (!record.ok())
-                return {.refusal = record.refusal};
-            save.entries.append({record.command, layout.description});
-            continue;
-        }
-        for (int row = 1; row <= layout.rows; ++row) {
-            const RecordCodec::Encoded record = RecordCodec::encodeRow(layout, *this, row);
-            if (!record.ok())
-                return {.refusal = record.refusal};
-            save.entries.append({record.command, layout.description + QString::number(row)});
+    if (m_configuration)
+        return PageRecords::build(index, *m_configuration);
+    return PageRecords::build(index, *this);
+}
+
+Configuration *ConfigPages::configuration() const
+{
+    return m_configuration;
+}
+
+void ConfigPages::bindConfiguration(Configuration &configuration)
+{
+    if (m_bound)
+        return;
+    m_bound = true;
+    m_configuration = &configuration;
+    // Listening first: a change rule that moves a control while it takes its
+    // value is then carried into the configuration too.
+    connectBinding();
+    for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it)
+        showList(it.key());
+    for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it)
+        showText(it.key());
+    for (const QString &name : {kPrefixTable, kNumberListTable}) {
+        const RecordLayout *layout = tableLayout(name);
+        const int cols = int(headingsOf(*layout).size());
+        for (int row = 1; row <= layout->rows; ++row) {
+            for (int col = 1; col < cols; ++col)
+                showCell(name, row, col);
         }
     }
-    return save;
+}
+
+void ConfigPages::connectBinding()
+{
+    for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
+        if (QComboBox *list = it.value())
+            connect(list, &QComboBox::currentIndexChanged, this, [this, name = it.key()] { takeList(name); });
+    }
+    for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it) {
+        if (QLineEdit *edit = it.value())
+            connect(edit, &QLineEdit::textChanged, this, [this, name = it.key()] { takeText(name); });
+    }
+    for (const QString &name : {kPrefixTable, kNumberListTable}) {
+        CoolFlex *grid = table(name);
+        if (!grid)
+            continue;
+        CoolFlexModel *model = grid->model();
+        connect(model, &QAbstractItemModel::dataChanged, this,
+            [this, name](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+                // A check mark or button picture is no value.
+                if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole))
+                    return;
+                // Model rows and columns are the data cells alone, from grid row and column 1.
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+                    for (int col = topLeft.column(); col <= bottomRight.column(); ++col)
+                        takeCell(name, row + 1, col + 1);
+                }
+            });
+        auto reshaped = [this, name] { takeTable(name); };
+        connect(model, &QAbstractItemModel::rowsInserted, this, reshaped);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, reshaped);
+        connect(model, &QAbstractItemModel::rowsMoved, this, reshaped);
+        connect(model, &QAbstractItemModel::columnsInserted, this, reshaped);
+        connect(model, &QAbstractItemModel::columnsRemoved, this, reshaped);
+        connect(model, &QAbstractItemModel::columnsMoved, this, reshaped);
+        connect(model, &QAbstractItemModel::layoutChanged, this, reshaped);
+        connect(model, &QAbstractItemModel::modelReset, this, reshaped);
+    }
+    connect(m_configuration, &Configuration::valueChanged, this, &ConfigPages::showValue);
+    connect(m_configuration, &Configuration::cellChanged, this, &ConfigPages::showCell);
+}
+
+void ConfigPages::showValue(const QString &control)
+{
+    if (m_lists.contains(control))
+        showList(control);
+    else
+        showText(control);
+}
+
+// The control's change signal carries the value straight back through take*,
+// which finds it already held; a change rule that moves the control on is
+// carried in the same way.
+void ConfigPages::showList(const QString &control)
+{
+    QComboBox *list = m_lists.value(control);
+    if (!m_configuration || !list || m_carrying.contains(control))
+        return;
+    const int held = m_configuration->listPosition(control);
+    // Directly, not through setListPosition: "nothing chosen" is a value too.
+    if (list->currentIndex() != held)
+        list->setCurrentIndex(held);
+}
+
+void ConfigPages::showText(const QString &control)
+{
+    QLineEdit *edit = m_texts.value(control);
+    if (!m_configuration || !edit || m_carrying.contains(control))
+        return;
+    const QString held = m_configuration->text(control);
+    if (edit->text() != held)
+        setText(control, held);
+}
+
+void ConfigPages::showCell(const QString &table, int row, int col)
+{
+    CoolFlex *grid = this->table(table);
+    // The headings and row numbers are the grid's own.
+    if (!m_configuration || !grid || row < 1 || col < 1 || m_carrying.contains(cellKey(table, row, col)))
+        return;
+    const QString held = m_configuration->cell(table, row, col);
+    if (grid->TextMatrix(row, col) != held)
+        grid->setTextMatrix(row, col, held);
+}
+
+void ConfigPages::takeList(const QString &control)
+{
+    QComboBox *list = m_lists.value(control);
+    if (!m_configuration || !list || m_carrying.contains(control))
+        return;
+    m_carrying.insert(control);
+    const auto carried = qScopeGuard([this, control] { m_carrying.remove(control); });
+    m_configuration->setListPosition(control, list->currentIndex());
+    const int held = m_configuration->listPosition(control);
+    if (list->currentIndex() != held)
+        list->setCurrentIndex(held);
+}
+
+void ConfigPages::takeText(const QString &control)
+{
+    QLineEdit *edit = m_texts.value(control);
+    if (!m_configuration || !edit || m_carrying.contains(control))
+        return;
+    m_carrying.insert(control);
+    const auto carried = qScopeGuard([this, control] { m_carrying.remove(control); });
+    m_configuration->setText(control, edit->text());
+    const QString held = m_configuration->text(control);
+    if (edit->text() != held)
+        setText(control, held);
+}
+
+void ConfigPages::takeCell(const QString &table, int row, int col)
+{
+    CoolFlex *grid = this->table(table);
+    const QString key = cellKey(table, row, col);
+    if (!m_configuration || !grid || m_carrying.contains(key))
+        return;
+    m_carrying.insert(key);
+    const auto carried = qScopeGuard([this, key] { m_carrying.remove(key); });
+    m_configuration->setCell(table, row, col, grid->TextMatrix(row, col));
+    // A cell the configuration has no room for reads as empty there.
+    const QString held = m_configuration->cell(table, row, col);
+    if (grid->TextMatrix(row, col) != held)
+        grid->setTextMatrix(row, col, held);
+}
+
+void ConfigPages::takeTable(const QString &table)
+{
+    const RecordLayout *layout = tableLayout(table);
+    if (!m_configuration || !layout)
+        return;
+    const int cols = int(headingsOf(*layout).size());
+    for (int row = 1; row <= layout->rows; ++row) {
+        for (int col = 1; col < cols; ++col)
+            takeCell(table, row, col);
+    }
 }
 
 int ConfigPages::listPosition(const QString &control) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagerecords.h"
 #include "pages.h"
 #include "queueentry.h"
 #include "recordcodec.h"
@@ -10,10 +11,12 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <array>
 
+class Configuration;
 class CoolFlex;
 class QComboBox;
 class QGroupBox;
@@ -22,8 +25,9 @@ class QLineEdit;
 class QWidget;
 
 // The seven configuration pages of the main window and their controls, built
-// from the record layouts. The controls are the configuration model: received
-// records are applied to them and a save reads them back into records.
+// from the record layouts. Unbound, the controls are the configuration model:
+// received records are applied to them and a save reads them back into records.
+// Bound to a Configuration, the pages are its view both ways.
 class ConfigPages : public QObject, private IRecordControls
 {
     Q_OBJECT
@@ -40,25 +44,34 @@ public:
     // The caller takes ownership by reparenting it.
     QWidget *page(int index) const;
 
+    // Makes the pages a view of configuration: every list, text box and data
+    // cell of both tables takes the configuration's value now, and from then on
+    // a change on either side shows on the other at once. A change in the
+    // configuration reaches the control through the control's own change
+    // signal, so the change rules run as for a value set on the page. Where the
+    // configuration does not take a control's value, its own value wins and the
+    // control is set back. Once only: a second call changes nothing. The
+    // configuration may go first; the pages are then unbound.
+    void bindConfiguration(Configuration &configuration);
+    Configuration *configuration() const;
+
     // Sets up both tables: columns, headings, widths, edit lengths, row numbers.
     void setupTables();
-    // Empties the data cells of the number list (columns 1-3) and prefix table (1-2).
+    // Empties the data cells of the number list (columns 1-3) and prefix table
+    // (1-2); bound, in the configuration, and the tables follow.
     void clearTables();
-    // Start-up state of the pages: the ring-signal selector on "Custom Setting ".
+    // Start-up state of the pages: the ring-signal selector on "Custom Setting ";
+    // bound, in the configuration.
     void prepareForStartup();
 
     // Applies one received record ("FXO", "FXS", "GSM", "NET", "SMS", "GWP",
-    // "PRF", "LST") to its page, every assignment on its own.
+    // "PRF", "LST") to its page, every assignment on its own; bound, to the
+    // configuration, whose changes then show on the page field by field.
     void applyRecord(const QString &code, const FieldCodecs::SplitResult &fields);
 
-    // The records "Save Data" writes for page index, in order, with their
-    // descriptions. When the page cannot be saved (a number-list row whose
-    // permissions do not fit), entries is empty and refusal says why.
-    struct SaveRecords
-    {
-        QList<QueueEntry> entries {};
-        QString refusal {};
-    };
+    // The records "Save Data" writes for page index (see PageRecords::build),
+    // from the bound configuration, or from the controls while unbound.
+    using SaveRecords = PageRecords::SaveRecords;
     SaveRecords buildSave(int index) const;
 
     CoolFlex *prefixTable() const;
@@ -75,6 +88,22 @@ private:
     void createControls();
     void connectChangeRules();
     CoolFlex *table(const QString &name) const;
+
+    // The binding. show* puts the configuration's value into a control, take*
+    // puts a control's value into the configuration and sets the control back
+    // where the configuration holds another. A value being carried one way is
+    // not carried back while that runs, so a change never echoes into its source.
+    void connectBinding();
+    void showList(const QString &control);
+    void showText(const QString &control);
+    void showValue(const QString &control);
+    void showCell(const QString &table, int row, int col);
+    void takeList(const QString &control);
+    void takeText(const QString &control);
+    void takeCell(const QString &table, int row, int col);
+    // Takes every data cell of the table, the configuration's rows and columns,
+    // after a change of the grid's shape or order (a removed row, a sort).
+    void takeTable(const QString &table);
 
     // Page building: a labelled form of the named controls in a titled group, and
     // rows of several controls under one label.
@@ -97,4 +126,9 @@ private:
     QPointer<CoolFlex> m_ucPRF;
     QPointer<CoolFlex> m_ucNumList;
     std::array<QPointer<QWidget>, kPageCount> m_pages;
+
+    QPointer<Configuration> m_configuration;
+    bool m_bound = false;
+    // The controls and cells whose value the binding is carrying right now.
+    QSet<QString> m_carrying;
 };

@@ -1,7 +1,9 @@
 #include "configpages.h"
 #include "recordlayouts.h"
 
+#include <configuration.h>
 #include <coolflex.h>
+#include <pagerecords.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +18,70 @@ namespace {
 FieldCodecs::SplitResult split(const QString &rest)
 {
     return *FieldCodecs::splitString(rest, QLatin1Char(','));
+}
+
+// What the page widgets show, found by object name as an outside tool finds
+// them, so that it can be held against a configuration and saved like one.
+class ShownValues final : public IRecordControls
+{
+public:
+    explicit ShownValues(const QWidget &host)
+        : m_host(host)
+    { }
+
+    int listPosition(const QString &control) const override
+    {
+        const auto *list = m_host.findChild<QComboBox *>(control);
+        return list ? list->currentIndex() : -2;
+    }
+    bool setListPosition(const QString &, int) override { return false; }
+    QString text(const QString &control) const override
+    {
+        const auto *edit = m_host.findChild<QLineEdit *>(control);
+        return edit ? edit->text() : QStringLiteral("(no control)");
+    }
+    void setText(const QString &, const QString &) override { }
+    QString cell(const QString &table, int row, int col) const override
+    {
+        const auto *grid = m_host.findChild<CoolFlex *>(table);
+        return grid ? grid->TextMatrix(row, col) : QStringLiteral("(no table)");
+    }
+    bool setCell(const QString &, int, int, const QString &) override { return false; }
+
+private:
+    const QWidget &m_host;
+};
+
+// Every list, text box and data cell of the record layouts where shown and held differ.
+QStringList differences(const IRecordControls &shown, const IRecordControls &held)
+{
+    QStringList found;
+    auto compare = [&found](const QString &what, const auto &a, const auto &b) {
+        if (a != b)
+            found += QStringLiteral("%1: shown %2, held %3").arg(what).arg(a).arg(b);
+    };
+    for (const RecordLayout &layout : RecordLayouts::all()) {
+        if (layout.isTableRecord()) {
+            int lastCol = 0;
+            for (const FieldLayout &field : layout.fields)
+                lastCol = std::max(lastCol, field.column + field.columnCount - 1);
+            for (int row = 1; row <= layout.rows; ++row) {
+                for (int col = 1; col <= lastCol; ++col)
+                    compare(QStringLiteral("%1(%2,%3)").arg(layout.table).arg(row).arg(col),
+                        shown.cell(layout.table, row, col), held.cell(layout.table, row, col));
+            }
+            continue;
+        }
+        for (const FieldLayout &field : layout.fields) {
+            if (field.entries.isEmpty())
+                compare(field.control, shown.text(field.control), held.text(field.control));
+            else
+                compare(field.control, shown.listPosition(field.control), held.listPosition(field.control));
+        }
+        for (const FieldSelector &selector : layout.selectors)
+            compare(selector.control, shown.listPosition(selector.control), held.listPosition(selector.control));
+    }
+    return found;
 }
 
 } // namespace
@@ -38,6 +104,7 @@ private slots:
     void applyTableRecordsAndClear();
     void changeRulesForReceivedRecords();
     void longReceivedTextKeptWhole();
+    void boundToConfiguration();
 
 private:
     QComboBox *list(const QString &name) const { return m_host->findChild<QComboBox *>(name); }
@@ -320,6 +387,84 @@ void TestConfigPages::longReceivedTextKeptWhole()
         QStringLiteral("FXO0,,123,4,11,10,40,1,2,98,0,2,30"));
     apply(QStringLiteral("FXO0,,3,4,11,10,40,1,2,98,0,2,30"));
     QCOMPARE(edit(QStringLiteral("txtNumRing"))->maxLength(), 1);
+}
+
+void TestConfigPages::boundToConfiguration()
+{
+    Configuration configuration;
+    const ShownValues shown(*m_host);
+    auto receive = [&configuration](const char *line) {
+        const QString record = QString::fromLatin1(line);
+        configuration.applyRecord(record.left(3), split(record.mid(3)));
+    };
+    const QString follow = QStringLiteral("txtFXO_Follow");
+    const QString numberList = QStringLiteral("ucNumList");
+
+    // The pages show other values than the configuration: binding replaces them all.
+    apply(QStringLiteral("FXO64,0935,2,5,9,12,41,3,6,44,1,3,31"));
+    apply(QStringLiteral("PRF05,055,02"));
+    configuration.prepareForStartup();
+    for (const char *line :
+        {"FXO0,,3,4,11,10,40,1,2,98,0,2,30", "FXS5,10,50,150,0,0,1,20", "GSM4,,48,0,,,1,1,5",
+            "NET64,35,600,43211,43211,43211,06:00,43235,12:00,43211,18:00,43235,00:00", "SMS13,09121234567,09120000000",
+            "GWP0,2,7,1,7,1,7,1,7,50,50,0,0,25,25,0,0,100,400,0,0", "PRF01,0912,1", "LST01,09121234567,31"})
+        receive(line);
+    m_pages->bindConfiguration(configuration);
+    QCOMPARE(m_pages->configuration(), &configuration);
+    QCOMPARE(differences(shown, configuration), QStringList());
+    QCOMPARE(m_pages->prefixTable()->TextMatrix(5, 1), QString());
+    // The ring-signal selector came from the configuration, and its rule ran.
+    QVERIFY(edit(QStringLiteral("txtFXS_Ring_0"))->isEnabled());
+    QVERIFY(!edit(QStringLiteral("txtFXS_Polar"))->isEnabled());
+
+    // Records the configuration receives show at once, and the change rules run.
+    receive("FXS5,10,50,150,0,0,2,20");
+    QVERIFY(edit(QStringLiteral("txtFXS_Polar"))->isEnabled());
+    receive("LST03,09197654321,21");
+    QCOMPARE(m_pages->numberList()->TextMatrix(3, 1), QStringLiteral("09197654321"));
+    QCOMPARE(differences(shown, configuration), QStringList());
+
+    // What the operator types and chooses is in the configuration at once.
+    QTest::keyClicks(edit(follow), QStringLiteral("0912"));
+    QCOMPARE(configuration.text(follow), QStringLiteral("0912"));
+    QTest::keyClick(list(QStringLiteral("cmbFXS_Polar")), Qt::Key_Up);
+    QCOMPARE(configuration.listPosition(QStringLiteral("cmbFXS_Polar")), 1);
+    QVERIFY(!edit(QStringLiteral("txtFXS_Polar"))->isEnabled());
+    list(QStringLiteral("cmbFXO_CID"))->setCurrentIndex(2);
+    QCOMPARE(list(QStringLiteral("cmbFXO_CID"))->currentIndex(), 0);
+    QCOMPARE(configuration.listPosition(QStringLiteral("cmbFXO_CID")), 0);
+    CoolFlex *numbers = m_pages->numberList();
+    CoolFlexModel *cells = numbers->model();
+    // As the grid's editor commits: model row and column count from the first data cell.
+    QVERIFY(cells->setData(cells->index(6, 0), QStringLiteral("0935")));
+    QCOMPARE(configuration.cell(numberList, 7, 1), QStringLiteral("0935"));
+    // A removed row moves the rows below it up in the configuration too.
+    QVERIFY(numbers->RemoveItem(3));
+    QCOMPARE(configuration.cell(numberList, 3, 1), QString());
+    QCOMPARE(configuration.cell(numberList, 6, 1), QStringLiteral("0935"));
+
+    // Values the configuration does not take are set back to the ones it holds.
+    QComboBox *speaker = list(QStringLiteral("cmbGSM_SPK"));
+    speaker->setCurrentIndex(-1);
+    QCOMPARE(speaker->currentIndex(), configuration.listPosition(QStringLiteral("cmbGSM_SPK")));
+    QVERIFY(speaker->currentIndex() >= 0);
+    numbers->setRows(numbers->Rows() + 2);
+    QVERIFY(numbers->setTextMatrix(65, 1, QStringLiteral("0912")));
+    QCOMPARE(numbers->TextMatrix(65, 1), QString());
+    QCOMPARE(differences(shown, configuration), QStringList());
+
+    // A save from the configuration is the save of what the pages show, refusals too.
+    for (int index = 0; index < ConfigPages::kPageCount; ++index) {
+        const ConfigPages::SaveRecords held = m_pages->buildSave(index);
+        const PageRecords::SaveRecords onScreen = PageRecords::build(index, shown);
+        QCOMPARE(held.entries, onScreen.entries);
+        QCOMPARE(held.refusal, onScreen.refusal);
+    }
+    QVERIFY(cells->setData(cells->index(6, 4), QStringLiteral("9999")));
+    const ConfigPages::SaveRecords refused = m_pages->buildSave(ConfigPages::PageNumList);
+    QVERIFY(refused.entries.isEmpty());
+    QVERIFY2(refused.refusal.contains(QLatin1String("row 7")), qPrintable(refused.refusal));
+    QCOMPARE(refused.refusal, PageRecords::build(ConfigPages::PageNumList, shown).refusal);
 }
 
 QTEST_MAIN(TestConfigPages)
