@@ -1,5 +1,6 @@
 #pragma once
 
+#include <connectionchoice.h>
 #include <connectionsettings.h>
 
 #include <QDialog>
@@ -14,24 +15,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-// The choices of an accepted connection dialog, as the connection flow takes them over.
-struct ConnectionChoice
-{
-    QString g_Mode; // "COM", "NET", "MDM", or "ERR" when cancelled
-    qint16 g_receiving_mode = 0;
-    qint16 g_com = 0; // serial or modem port number, 1-based
-    QString g_Rate; // e.g. "115200"
-    QString g_Rate_index; // "0".."3"
-    QString g_port;
-    QString g_ip;
-    QString g_Phone;
-    QString g_OPT_MDM;
-    QString g_Pass;
-    QString g_Login; // "0" or "1"
-    QString g_Server; // "0" or "1"
-    QString g_UnitID;
-};
 
 // The modal dialog in which the operator chooses how to reach the gateway: a
 // serial port and rate, a TCP host and port (or server mode), or a modem, with
