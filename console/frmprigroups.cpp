@@ -2,13 +2,13 @@
 
 #include "configpages.h"
 #include "messageboxqueuequestions.h"
-#include "progressqueueadapter.h"
-#include "spoolingqueuelink.h"
-#include "writequeue.h"
+
+#include <writequeue.h>
 
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <frmabout.h>
+#include <frmconnectionselect.h>
 #include <messageboxservice.h>
 #include <monitorpage.h>
 #include <programversion.h>
@@ -82,49 +82,50 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     setObjectName(QStringLiteral("FrmPRIGroups"));
     setWindowTitle(ProgramVersion::windowCaption());
 
+    m_questions = std::make_unique<MessageBoxQueueQuestions>(m_messages, this);
+    GatewaySession::Options sessionOptions;
+    sessionOptions.settingsFolder = m_settingsFolder;
+    sessionOptions.chooseConnection = options.chooseConnection;
+    if (!sessionOptions.chooseConnection) {
+        const QPointer<QWidget> owner(this);
+        const QString folder = m_settingsFolder;
+        MessageBoxService *messages = &m_messages;
+        sessionOptions.chooseConnection = [owner, folder, messages] {
+            return frmConnectionSelect::ask(owner, folder, messages);
+        };
+    }
+    m_session = std::make_unique<GatewaySession>(*m_questions, sessionOptions);
+    objSpool = &m_session->link();
+
     m_configPages = new ConfigPages(this);
+    m_configPages->bindConfiguration(m_session->configuration());
     buildWindow();
 
-    objSpool = new CSpooling(this);
     m_monitor->setLink(objSpool);
-    m_progress->setConnectionState(this);
-
-    m_queueLink = std::make_unique<SpoolingQueueLink>(*objSpool);
-    m_queueProgress = std::make_unique<ProgressQueueAdapter>(m_progress->clock());
-    m_queueQuestions = std::make_unique<MessageBoxQueueQuestions>(m_messages, this);
-    m_queue = std::make_unique<WriteQueue>(*m_queueLink, *m_queueProgress, *m_queueQuestions);
-    connect(objSpool, &CSpooling::WriteResult, m_queue.get(), &WriteQueue::objSpool_WriteResult);
-    connect(&m_progress->clock(), &OperationClock::writeOperationStarted, m_queue.get(), &WriteQueue::clearFailedList);
-
-    // The flow handles the link's action codes and the strip's steps and
-    // time-outs itself, passing the write steps on to the queue.
-    ConnectionFlow::Options flowOptions;
-    flowOptions.settingsFolder = m_settingsFolder;
-    flowOptions.chooseConnection = options.chooseConnection;
-    flowOptions.clearTables = [this] { m_configPages->clearTables(); };
-    flowOptions.messageParent = this;
-    m_flow = new ConnectionFlow(*objSpool, m_progress->clock(), *m_toolBar, *m_queue, m_messages, flowOptions, this);
-
-    CSpooling::Services services;
-    services.owner = m_flow;
-    services.progress = m_flow;
-    services.toolbar = m_flow;
-    services.replies = this;
-    services.monitor = m_monitor;
-    services.relay = m_monitor->relay();
-    objSpool->setServices(services);
+    m_progress->setConnectionState(m_session.get());
+    m_session->setTrafficViews(m_monitor, m_monitor->relay());
+    connect(m_session.get(), &GatewaySession::versionChanged, lblESN, &QLabel::setText);
+    connect(m_session.get(), &GatewaySession::buttonCaptionChanged, m_toolBar, &ucToolBar::setButtonCaption);
+    connect(m_session.get(), &GatewaySession::buttonEnabledChanged, m_toolBar, &ucToolBar::setButtonEnable);
 }
 
 FrmPRIGroups::~FrmPRIGroups()
 {
-    // The strip and the link are children and die after this body; neither may
-    // call back into the half-destroyed window meanwhile.
+    // The views go first, while the session they show is still there; the
+    // session then closes the link as it goes.
     m_progress->setConnectionState(nullptr);
-    objSpool->setServices({});
-    m_progress->clock().disconnect(m_queue.get());
-    objSpool->disconnect(m_queue.get());
-    m_progress->clock().disconnect(m_flow);
-    objSpool->disconnect(m_flow);
+    m_session->setTrafficViews(nullptr, nullptr);
+    delete centralWidget();
+}
+
+ConnectionFlow *FrmPRIGroups::connectionFlow() const
+{
+    return &m_session->flow();
+}
+
+WriteQueue *FrmPRIGroups::writeQueue() const
+{
+    return &m_session->queue();
 }
 
 void FrmPRIGroups::buildWindow()
@@ -139,7 +140,7 @@ void FrmPRIGroups::buildWindow()
     m_toolBar->setObjectName(QStringLiteral("ucToolBar"));
     connect(m_toolBar, &ucToolBar::BtnClick, this, &FrmPRIGroups::ucToolBar_BtnClick);
 
-    m_progress = new ucProgress(central);
+    m_progress = new ucProgress(m_session->clock(), central);
     m_progress->setObjectName(QStringLiteral("ucProgress"));
 
     column->addWidget(m_toolBar);
@@ -310,7 +311,7 @@ void FrmPRIGroups::loadPreferences()
     loadSkinPreference();
     loadMonitorFont();
     layoutPages();
-    m_flow->fLinkActive = false;
+    m_session->flow().fLinkActive = false;
     // "Set Filter" with the still empty filter input, then the input histories.
     m_monitor->startUp();
 }
@@ -424,7 +425,7 @@ void FrmPRIGroups::ucToolBar_BtnClick(const QString &key)
 
 void FrmPRIGroups::ConnectChange(const QString &sKey, bool fShowDialog)
 {
-    m_flow->ConnectChange(sKey, fShowDialog);
+    m_session->connectChange(sKey, fShowDialog);
 }
 
 // Skins -----------------------------------------------------------------------
@@ -472,12 +473,12 @@ void FrmPRIGroups::cmdAbout_Click()
 
 void FrmPRIGroups::cmdRefresh_Click()
 {
-    m_queue->sendRefresh(m_flow->g_Pass);
+    m_session->refresh();
 }
 
 void FrmPRIGroups::cmbReset_Click()
 {
-    m_queue->restartGateway();
+    m_session->restartGateway();
 }
 
 // Save Data -------------------------------------------------------------------
@@ -509,12 +510,7 @@ void FrmPRIGroups::cmdSAVE_Click()
     }
     if (records.entries.isEmpty())
         return;
-    startWrite(records.entries, QStringLiteral("write"), kPageSaveStep);
-}
-
-void FrmPRIGroups::startWrite(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut)
-{
-    m_queue->start(entries, sKey, static_cast<qint32>(timeOut.count()));
+    m_session->write(records.entries, QStringLiteral("write"), kPageSaveStep);
 }
 
 // Exit ------------------------------------------------------------------------
@@ -543,28 +539,4 @@ void FrmPRIGroups::closeEvent(QCloseEvent *event)
     if (m_splash)
         m_splash->close();
     event->accept();
-}
-
-// Services of the link ---------------------------------------------------------
-
-void FrmPRIGroups::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
-{
-    m_configPages->applyRecord(code, fields);
-}
-
-void FrmPRIGroups::setVersion(const QString &text)
-{
-    lblESN->setText(text);
-}
-
-void FrmPRIGroups::setWriteOK(bool isOK)
-{
-    // The queue's WriteResult handler has set the flag already; the analysis sets
-    // it again after the handler, to the same value.
-    m_queue->g_WriteOK = isOK;
-}
-
-bool FrmPRIGroups::isConnected() const
-{
-    return objSpool && objSpool->isConnected();
 }

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "connectionflow.h"
-#include "pages.h"
-#include "queueentry.h"
+#include <connectionflow.h>
+#include <gatewaysession.h>
+#include <pages.h>
+#include <queueentry.h>
 
 #include <monitorlog.h>
-
-#include <connectionstate.h>
-#include <ireplysink.h>
 
 #include <QList>
 #include <QMainWindow>
@@ -24,8 +22,6 @@ class ConfigPages;
 class MessageBoxQueueQuestions;
 class MessageBoxService;
 class MonitorPage;
-class ProgressQueueAdapter;
-class SpoolingQueueLink;
 class WriteQueue;
 class QComboBox;
 class QFrame;
@@ -35,10 +31,11 @@ class ucProgress;
 class ucToolBar;
 
 // The console's main window: the toolbar, the top bar, the eight stacked pages
-// with "Save Data", and the progress strip. It owns the gateway link objSpool and
-// is the place where the link, the pages, the strip and the toolbar are wired
-// together; each of them does its own work.
-class FrmPRIGroups : public QMainWindow, private IReplySink, private ConnectionState
+// with "Save Data", and the progress strip. It is a view of one GatewaySession,
+// which it owns: the strip draws the session's clock, the pages show and edit
+// its configuration, the toolbar shows its captions, and the session's
+// questions are answered with message boxes.
+class FrmPRIGroups : public QMainWindow
 {
     Q_OBJECT
 
@@ -55,7 +52,7 @@ public:
     static constexpr int kDefaultSkin = SkinOffice2007;
     static constexpr int kPageCount = Pages::kCount;
 
-    static constexpr std::chrono::milliseconds kPageSaveStep {5000};
+    static constexpr std::chrono::milliseconds kPageSaveStep = GatewaySession::kPageSaveStep;
     static constexpr QSize kDefaultSize {1100, 800};
 
     // Where the window keeps its files and how it asks the operator. Empty or
@@ -89,7 +86,8 @@ public:
     // Connects or disconnects ("connect", "disconnect", or "" to toggle), with or
     // without the connection dialog; the connection flow does the work.
     void ConnectChange(const QString &sKey = QString(), bool fShowDialog = true);
-    ConnectionFlow *connectionFlow() const { return m_flow; }
+    ConnectionFlow *connectionFlow() const;
+    GatewaySession *session() const { return m_session.get(); }
 
     MonitorFont monitorFont() const { return m_monitorFont; }
     void setMonitorFont(const MonitorFont &font);
@@ -98,7 +96,7 @@ public:
     ucProgress *progressStrip() const { return m_progress; }
     ucToolBar *toolBar() const { return m_toolBar; }
     MonitorPage *monitorPage() const { return m_monitor; }
-    WriteQueue *writeQueue() const { return m_queue.get(); }
+    WriteQueue *writeQueue() const;
     QFrame *page(int index) const;
     QString settingsFolder() const { return m_settingsFolder; }
     QString stylesFolder() const { return m_stylesFolder; }
@@ -108,7 +106,7 @@ public:
     // The entry whose style sheet is applied now (SkinSystem when none is).
     int appliedSkin() const { return m_appliedSkin; }
 
-    // The gateway link, for the life of the window.
+    // The session's gateway link, for the life of the window.
     CSpooling *objSpool = nullptr;
 
 protected:
@@ -134,15 +132,6 @@ private:
     void cmdRefresh_Click();
     void cmbReset_Click();
 
-    // Replaces the write queue with entries and starts writing them.
-    void startWrite(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut);
-
-    // IReplySink
-    void applyRecord(const QString &code, const FieldCodecs::SplitResult &fields) override;
-    void setVersion(const QString &text) override;
-    void setWriteOK(bool isOK) override;
-    // ConnectionState
-    bool isConnected() const override;
 
     QString m_settingsFolder;
     QString m_stylesFolder;
@@ -163,11 +152,9 @@ private:
     QPushButton *cmdSAVE = nullptr;
     MonitorPage *m_monitor = nullptr;
 
-    std::unique_ptr<SpoolingQueueLink> m_queueLink;
-    std::unique_ptr<ProgressQueueAdapter> m_queueProgress;
-    std::unique_ptr<MessageBoxQueueQuestions> m_queueQuestions;
-    std::unique_ptr<WriteQueue> m_queue;
-    ConnectionFlow *m_flow = nullptr;
+    std::unique_ptr<MessageBoxQueueQuestions> m_questions;
+    // Outlives every view of it: the window's body deletes the views first.
+    std::unique_ptr<GatewaySession> m_session;
 
     QPointer<QWidget> m_splash;
     MonitorFont m_monitorFont;

@@ -10,7 +10,7 @@
 #include <array>
 #include <utility>
 
-// The write queue's questions shown through the console's message-box service.
+// The session's questions shown through the console's message-box service.
 class MessageBoxQueueQuestions final : public IQueueQuestions
 {
 public:
@@ -33,8 +33,7 @@ public:
         request.defaultButton = standardButton(question.defaultButton);
         if (question.escapeButton)
             request.escapeButton = standardButton(*question.escapeButton);
-        // The operator reads the buttons in the order the queue names them.
-        request.fixedOrder = true;
+        request.fixedOrder = question.fixedOrder;
         return ourButton(m_service.show(m_parent, request));
     }
 
@@ -56,6 +55,8 @@ private:
             return QMessageBox::Warning;
         case QueueQuestion::Icon::Critical:
             return QMessageBox::Critical;
+        case QueueQuestion::Icon::None:
+            return QMessageBox::NoIcon;
         case QueueQuestion::Icon::Information:
             break;
         }

@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalBlocker>
@@ -465,6 +466,24 @@ bool frmConnectionSelect::eventFilter(QObject *watched, QEvent *event)
     if (watched == txtPass && event->type() == QEvent::MouseButtonPress)
         txtPass->clear();
     return QDialog::eventFilter(watched, event);
+}
+
+ConnectionChoice frmConnectionSelect::ask(QWidget *parent, const QString &settingsFolder, MessageBoxService *messages)
+{
+    // On the heap: the parent may go while the dialog waits, taking its child along.
+    const QPointer<frmConnectionSelect> dialog = new frmConnectionSelect(parent, settingsFolder, messages);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    ConnectionChoice choice;
+    choice.g_Mode = Protocol::kModeCancelled;
+    if (!dialog)
+        return choice;
+    choice = dialog->choice();
+    if (accepted)
+        dialog->commitHistories();
+    else
+        choice.g_Mode = Protocol::kModeCancelled;
+    delete dialog;
+    return choice;
 }
 
 ConnectionChoice frmConnectionSelect::choice() const

@@ -61,6 +61,12 @@ public:
     // histories in Data.xml; the caller does this after an accepted dialog.
     void commitHistories();
 
+    // Shows the dialog modally over parent and gives its results once it is
+    // closed, with g_Mode "ERR" when the operator cancelled; an accepted dialog's
+    // input histories are committed. This is how the window asks the session's
+    // question "how to reach the gateway".
+    static ConnectionChoice ask(QWidget *parent, const QString &settingsFolder, MessageBoxService *messages);
+
     void reject() override;
 
 protected:

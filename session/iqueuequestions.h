@@ -5,11 +5,12 @@
 
 #include <optional>
 
-// One modal message of the write queue, described without widgets: the service
-// that shows it maps the icon and buttons onto a real message box.
+// One modal message of the session (the write queue's and the connection's),
+// described without widgets: the window maps the icon and buttons onto a real
+// message box, a program without one answers by a policy.
 struct QueueQuestion
 {
-    enum class Icon { Information, Warning, Critical };
+    enum class Icon { None, Information, Warning, Critical };
     enum Button {
         NoButton = 0x00,
         Ok = 0x01,
@@ -30,10 +31,13 @@ struct QueueQuestion
     // What Escape and closing the box answer. Unset: the usual answer of such a
     // box (Cancel, No, or its one button). NoButton: nothing; only a button click.
     std::optional<Button> escapeButton;
+    // The buttons stand in the order of their values whatever the platform's
+    // usual order; the queue's questions want that, the connection's do not.
+    bool fixedOrder = true;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(QueueQuestion::Buttons)
 
-// Asks the operator a question of the write queue and gives the chosen button.
+// Asks the operator a question of the session and gives the chosen button.
 // Like a real modal box, an implementation may run a nested event loop meanwhile.
 class IQueueQuestions
 {

@@ -1,18 +1,18 @@
 // The connection flow against the gateway simulator, over loopback TCP (client
-// and server) and a socat pseudo-terminal pair, with the real link, progress
-// strip and write queue; the dialog's answers and the message boxes are scripted.
+// and server) and a socat pseudo-terminal pair, in a real gateway session with
+// the progress strip and the toolbar as its views; the dialog's answers and the
+// message boxes are scripted.
 
 #include <connectionflow.h>
 #include <cspooling.h>
+#include <frmconnectionselect.h>
+#include <gatewaysession.h>
 #include <ilinkmonitor.h>
-#include <ireplysink.h>
 #include <messageboxqueuequestions.h>
-#include <progressqueueadapter.h>
 #include <pseudoterminalpair.h>
 #include <scriptedmessageboxes.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
-#include <spoolingqueuelink.h>
 #include <ucprogress.h>
 #include <uctoolbar.h>
 #include <writequeue.h>
@@ -42,15 +42,6 @@ constexpr int kConfigurationLines = 103; // "VER" and the records the simulator 
 constexpr int kWaitMs = 15000;
 const QString kTimeOutText = u"Error: Time out, unable to connect to the gateway!!"_s;
 const QString kConnectErrorText = u"Error: can't connect to the gateway ,please check your connection"_s;
-
-class CountingReplies final : public IReplySink
-{
-public:
-    int lines = 0;
-    void applyRecord(const QString &, const FieldCodecs::SplitResult &) override { ++lines; }
-    void setVersion(const QString &) override { ++lines; }
-    void setWriteOK(bool) override { }
-};
 
 class SentLines final : public ILinkMonitor
 {
@@ -122,25 +113,40 @@ struct SilentHost
 
 } // namespace
 
-// Everything one test drives, wired as the main window wires it. An empty
-// dialog script means the real connection dialog.
+// Everything one test drives: a gateway session with the strip and the toolbar
+// as its views, wired as the main window wires them. realDialog: the real
+// connection dialog instead of the scripted answers.
 struct Rig
 {
     Rig(const QString &settingsFolder, bool realDialog = false)
-        : flow(link, progress.clock(), toolbar, queue, messages,
-            {settingsFolder, realDialog ? ConnectionFlow::DialogRunner() : [this] { return chooseConnection(); },
-                [this] { ++clearedTables; }, nullptr})
+        : session(questions, sessionOptions(settingsFolder, realDialog))
     {
-        link.setServices({&flow, &flow, &flow, &monitor, nullptr, &replies});
-        QObject::connect(&link, &CSpooling::WriteResult, &queue, &WriteQueue::objSpool_WriteResult);
-        QObject::connect(&progress, &ucProgress::writeOperationStarted, &queue, &WriteQueue::clearFailedList);
-        QObject::connect(&toolbar, &ucToolBar::BtnClick, &flow, [this](const QString &key) {
+        session.setTrafficViews(&monitor, nullptr);
+        QObject::connect(&session, &GatewaySession::recordReceived, &session, [this] { ++lines; });
+        QObject::connect(&session, &GatewaySession::versionChanged, &session, [this] { ++lines; });
+        QObject::connect(&session, &GatewaySession::configurationReadStarted, &session, [this] { ++clearedTables; });
+        QObject::connect(&session, &GatewaySession::buttonCaptionChanged, &toolbar, &ucToolBar::setButtonCaption);
+        QObject::connect(&session, &GatewaySession::buttonEnabledChanged, &toolbar, &ucToolBar::setButtonEnable);
+        QObject::connect(&toolbar, &ucToolBar::BtnClick, &session, [this](const QString &key) {
             if (key == u"connect")
-                flow.ConnectChange(QString(), true);
+                session.connectChange(QString(), true);
         });
         progress.SetTimeOut(kShortConnectStepMs);
     }
-    ~Rig() { link.setServices({}); }
+    ~Rig() { session.setTrafficViews(nullptr, nullptr); }
+
+    GatewaySession::Options sessionOptions(const QString &settingsFolder, bool realDialog)
+    {
+        GatewaySession::Options options;
+        options.settingsFolder = settingsFolder;
+        if (realDialog) {
+            options.chooseConnection
+                = [this, settingsFolder] { return frmConnectionSelect::ask(nullptr, settingsFolder, &messages); };
+        } else {
+            options.chooseConnection = [this] { return chooseConnection(); };
+        }
+        return options;
+    }
 
     ConnectionChoice chooseConnection()
     {
@@ -165,21 +171,21 @@ struct Rig
     }
 
     WatchedMessageBoxes messages;
-    CountingReplies replies;
+    MessageBoxQueueQuestions questions {messages, nullptr};
     SentLines monitor;
     QList<ConnectionChoice> dialogAnswers;
     int dialogsShown = 0;
     int clearedTables = 0;
+    // Records and version lines the session took from the gateway.
+    int lines = 0;
 
     ucToolBar toolbar;
-    ucProgress progress;
-    CSpooling link;
-    SpoolingQueueLink queueLink {link};
-    ProgressQueueAdapter queueProgress {progress.clock()};
-    MessageBoxQueueQuestions questions {messages, nullptr};
-    WriteQueue queue {queueLink, queueProgress, questions};
+    GatewaySession session;
+    ucProgress progress {session.clock()};
+    CSpooling &link = session.link();
+    WriteQueue &queue = session.queue();
+    ConnectionFlow &flow = session.flow();
     WriteOutcomeWatch outcomes {queue, progress};
-    ConnectionFlow flow;
 };
 
 class tst_ConnectionFlow : public QObject
@@ -319,7 +325,7 @@ void tst_ConnectionFlow::tcpClient()
         QTRY_COMPARE_WITH_TIMEOUT(rig.outcomes.outcome(), u"Write data complete successful.."_s, kWaitMs);
         // Logged on and idle, the console reads as connected again.
         QCOMPARE(rig.state(), u"Connected        |Disconnect|active|up"_s);
-        QCOMPARE(rig.replies.lines, kConfigurationLines);
+        QCOMPARE(rig.lines, kConfigurationLines);
         QCOMPARE(rig.monitor.sent, QStringList {u"CPW5823"_s});
         QCOMPARE(rig.clearedTables, 1);
     } else {
@@ -369,7 +375,7 @@ void tst_ConnectionFlow::serverModeWaitsForRefresh()
     QCOMPARE(rig.monitor.sent, QStringList {u"SRV:CLOSE"_s});
 
     rig.queue.sendRefresh(rig.flow.g_Pass);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.replies.lines, kConfigurationLines, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.lines, kConfigurationLines, kWaitMs);
 
     rig.pressConnect();
     QVERIFY(!rig.link.isListening());
@@ -406,7 +412,7 @@ void tst_ConnectionFlow::serial()
 
     if (mode == u"COM") {
         QTRY_COMPARE_WITH_TIMEOUT(rig.outcomes.outcome(), u"Write data complete successful.."_s, kWaitMs);
-        QCOMPARE(rig.replies.lines, kConfigurationLines);
+        QCOMPARE(rig.lines, kConfigurationLines);
     } else {
         // A modem line is only opened; dialling is the operator's.
         QTRY_COMPARE_WITH_TIMEOUT(rig.state(), u"Connected        |Disconnect|active|up"_s, kWaitMs);
@@ -486,7 +492,7 @@ void tst_ConnectionFlow::retryAfterTimeOutReconnectsWithoutDialog()
     QTRY_VERIFY_WITH_TIMEOUT(logOnArrived(), kWaitMs);
     gateway->write("VER4.2\rOK\r");
     QTRY_COMPARE_WITH_TIMEOUT(rig.outcomes.outcome(), u"Write data complete successful.."_s, kWaitMs);
-    QCOMPARE(rig.replies.lines, 1);
+    QCOMPARE(rig.lines, 1);
     QCOMPARE(rig.dialogsShown, 1);
     QCOMPARE(rig.messages.script.shown.size(), 1);
 }
@@ -572,7 +578,7 @@ void tst_ConnectionFlow::gatewayDropsMidRead()
 
     rig.pressConnect();
     QTRY_COMPARE_WITH_TIMEOUT(rig.state(), u"Disconnected|Connect|idle|down"_s, kWaitMs);
-    QCOMPARE(rig.replies.lines, 40);
+    QCOMPARE(rig.lines, 40);
     // The unfinished log-on asks nothing once the console is disconnected.
     QTest::qWait(static_cast<int>(WriteQueue::kLogonTimeOut.count()) + 500);
     QVERIFY(rig.messages.script.shown.isEmpty());
@@ -598,7 +604,7 @@ void tst_ConnectionFlow::wrongPassword()
     QCOMPARE(question.title, u"Login"_s);
     QCOMPARE(question.buttons, QMessageBox::Retry | QMessageBox::Cancel);
     QCOMPARE(question.defaultButton, QMessageBox::Cancel);
-    QCOMPARE(rig.replies.lines, 0);
+    QCOMPARE(rig.lines, 0);
     // A refused log-on leaves the link open for the operator.
     QCOMPARE(rig.state(), u"failed write to gateway|Disconnect|active|up"_s);
 }

@@ -1,50 +1,48 @@
 #pragma once
 
+#include "iqueuequestions.h"
+
+#include <connectionchoice.h>
 #include <connectionsettings.h>
-#include <frmconnectionselect.h>
 #include <ilinkowner.h>
 #include <ilinkprogress.h>
 #include <ilinktoolbar.h>
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 class CSpooling;
-class MessageBoxService;
 class OperationClock;
-class QWidget;
 class WriteQueue;
-class ucToolBar;
 
-// The console's way from the "Connect" button to a logged-on gateway and back:
-// asks for the connection in the connection dialog, stores the choices, opens
-// the link, watches it come up on the steps of the "connecting" operation, logs
-// on through the write queue, and offers Retry or Cancel on every failure. The
-// main window owns one and hands it the toolbar's "connect" clicks; the flow
-// listens to the link and to the operation clock itself.
+// The console's way from "Connect" to a logged-on gateway and back: asks how to
+// reach the gateway (the connection dialog in the window), stores the choices,
+// opens the link, watches it come up on the steps of the "connecting" operation,
+// logs on through the write queue, and offers Retry or Cancel on every failure.
+// The gateway session owns one; the flow listens to the link and to the
+// operation clock itself, asks its questions through the session's questions
+// interface and tells the connect button's caption by signals.
 class ConnectionFlow : public QObject, public ILinkOwner, public ILinkProgress, public ILinkToolbar
 {
     Q_OBJECT
 
 public:
-    // Shows the connection dialog modally and gives its results once it is
-    // closed; g_Mode "ERR" when the operator cancelled. An accepted dialog has
-    // already committed its input histories.
+    // Asks how to reach the gateway (the window shows the connection dialog
+    // modally) and gives the choices; g_Mode "ERR" when the operator cancelled.
+    // An accepted dialog has already committed its input histories.
     using DialogRunner = std::function<ConnectionChoice()>;
 
     struct Options
     {
         // Folder of Setting.xml; empty means the console's settings folder.
         QString settingsFolder;
-        // Empty means the real frmConnectionSelect over messageParent.
+        // Empty means nothing can be chosen: a connection with the dialog is
+        // cancelled at once, and only one reopened as prepared goes ahead.
         DialogRunner chooseConnection;
         // Empties the number list and the prefix table before the log-on fills them again.
         std::function<void()> clearTables;
-        // Parent of the message boxes and of the dialog.
-        QWidget *messageParent = nullptr;
     };
 
     static inline const QString kSection = QString::fromLatin1(ConnectionSettings::kSection);
@@ -57,13 +55,17 @@ public:
     // connects the link's onSplAction and the clock's progressTime and
     // progressTimeEnd to its handlers; it passes the write steps (tCode 3) on to
     // the queue, so nothing else may connect progressTime to the queue.
-    ConnectionFlow(CSpooling &link, OperationClock &progress, ucToolBar &toolbar, WriteQueue &queue,
-        MessageBoxService &messages, const Options &options, QObject *parent = nullptr);
+    ConnectionFlow(CSpooling &link, OperationClock &progress, WriteQueue &queue, IQueueQuestions &questions,
+        const Options &options, QObject *parent = nullptr);
 
     // Connects or disconnects: sKey "connect" forces a connection, "disconnect"
     // a disconnection, anything else toggles on fLinkActive. fShowDialog false
     // reopens the link as it was last prepared, without the dialog.
     void ConnectChange(const QString &sKey = QString(), bool fShowDialog = true);
+    // Connects with choices given here instead of the dialog's: stores them,
+    // prepares the link and opens it, as an accepted dialog does. Does nothing
+    // while a connection is active; false when nothing was opened.
+    bool connectWith(const ConnectionChoice &choice);
     // Logs on with g_Pass as a one-entry write, which makes the gateway send its
     // whole configuration. Does nothing unless fLinkActive.
     void RecievingChange();
@@ -72,9 +74,6 @@ public:
     void objSpool_onSplAction(qint32 splCode);
     void ucProgress_progressTime(qint16 tCode, qint16 pIndex);
     void ucProgress_progressTimeEnd(qint32 tCode);
-
-    // The real connection dialog, shown modally over parent.
-    static DialogRunner connectionDialog(QWidget *parent, const QString &settingsFolder, MessageBoxService *messages);
 
     QString settingFile() const;
 
@@ -100,27 +99,33 @@ public:
     // ILinkToolbar
     void setButtonCaption(const QString &key, const QString &sCaption) override;
 
+signals:
+    // The caption of a toolbar button ("connect": "Connect" or "Disconnect").
+    void buttonCaptionChanged(const QString &key, const QString &caption);
+    // A toolbar button to be enabled or disabled.
+    void buttonEnabledChanged(const QString &key, bool enabled);
+
 private:
     enum class Answer { Retry, Cancel };
 
     // Takes the dialog's choices over, stores them and prepares the link. False
     // when the operator cancelled or the choices could not be stored.
     bool takeOverChoice(const ConnectionChoice &choice);
+    void openLink();
     void disconnectLink();
     void retryConnecting();
     void reportSettingsFailure(const QString &errorText);
     Answer askRetry(const QString &text);
+    void tell(const QString &text, const QString &title, QueueQuestion::Icon icon);
     bool isServerMode() const;
 
     CSpooling &m_link;
     OperationClock &m_progress;
-    ucToolBar &m_toolbar;
     WriteQueue &m_queue;
-    MessageBoxService &m_messages;
+    IQueueQuestions &m_questions;
     QString m_settingsFolder;
     DialogRunner m_chooseConnection;
     std::function<void()> m_clearTables;
-    QPointer<QWidget> m_messageParent;
     // Set while the dialog is open: its nested event loop must not open another.
     bool m_choosing = false;
     // Set while a Retry/Cancel question is open: its answer decides what comes

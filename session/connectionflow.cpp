@@ -5,14 +5,12 @@
 #include <connectionsettings.h>
 #include <cspooling.h>
 #include <fieldcodecs.h>
-#include <messageboxservice.h>
 #include <operationclock.h>
 #include <protocol.h>
 #include <serialportmap.h>
 #include <settingslocation.h>
-#include <uctoolbar.h>
 
-#include <QDialog>
+#include <QPointer>
 
 namespace {
 
@@ -39,47 +37,28 @@ bool isFlagSet(const QString &flag)
 
 } // namespace
 
-ConnectionFlow::ConnectionFlow(CSpooling &link, OperationClock &progress, ucToolBar &toolbar, WriteQueue &queue,
-    MessageBoxService &messages, const Options &options, QObject *parent)
+ConnectionFlow::ConnectionFlow(CSpooling &link, OperationClock &progress, WriteQueue &queue,
+    IQueueQuestions &questions, const Options &options, QObject *parent)
     : QObject(parent)
     , m_link(link)
     , m_progress(progress)
-    , m_toolbar(toolbar)
     , m_queue(queue)
-    , m_messages(messages)
+    , m_questions(questions)
     , m_settingsFolder(options.settingsFolder.isEmpty() ? SettingsLocation::defaultFolder() : options.settingsFolder)
     , m_chooseConnection(options.chooseConnection)
     , m_clearTables(options.clearTables)
-    , m_messageParent(options.messageParent)
 {
-    if (!m_chooseConnection)
-        m_chooseConnection = connectionDialog(options.messageParent, m_settingsFolder, &messages);
+    if (!m_chooseConnection) {
+        m_chooseConnection = [] {
+            ConnectionChoice cancelled;
+            cancelled.g_Mode = Protocol::kModeCancelled;
+            return cancelled;
+        };
+    }
 
     connect(&m_link, &CSpooling::onSplAction, this, &ConnectionFlow::objSpool_onSplAction);
     connect(&m_progress, &OperationClock::progressTime, this, &ConnectionFlow::ucProgress_progressTime);
     connect(&m_progress, &OperationClock::progressTimeEnd, this, &ConnectionFlow::ucProgress_progressTimeEnd);
-}
-
-ConnectionFlow::DialogRunner ConnectionFlow::connectionDialog(
-    QWidget *parent, const QString &settingsFolder, MessageBoxService *messages)
-{
-    const QPointer<QWidget> owner(parent);
-    return [owner, settingsFolder, messages] {
-        // On the heap: the owner may go while the dialog waits, taking its child along.
-        const QPointer<frmConnectionSelect> dialog = new frmConnectionSelect(owner, settingsFolder, messages);
-        const bool accepted = dialog->exec() == QDialog::Accepted;
-        ConnectionChoice choice;
-        choice.g_Mode = Protocol::kModeCancelled;
-        if (!dialog)
-            return choice;
-        choice = dialog->choice();
-        if (accepted)
-            dialog->commitHistories();
-        else
-            choice.g_Mode = Protocol::kModeCancelled;
-        delete dialog;
-        return choice;
-    };
 }
 
 QString ConnectionFlow::settingFile() const
@@ -111,11 +90,26 @@ void ConnectionFlow::ConnectChange(const QString &sKey, bool fShowDialog)
         if (!takeOverChoice(choice))
             return;
     }
+    openLink();
+}
 
+bool ConnectionFlow::connectWith(const ConnectionChoice &choice)
+{
+    if (fLinkActive || m_choosing)
+        return false;
+    if (!takeOverChoice(choice))
+        return false;
+    const QPointer<ConnectionFlow> self(this);
+    openLink();
+    return self && fLinkActive;
+}
+
+void ConnectionFlow::openLink()
+{
     // A server shows its listening state itself once the link listens.
     if (!isServerMode()) {
         m_progress.StartProgress(kOperationConnecting);
-        m_toolbar.setButtonCaption(kConnectKey, kCaptionDisconnect);
+        emit buttonCaptionChanged(kConnectKey, kCaptionDisconnect);
     }
     fLinkActive = true;
     const QPointer<ConnectionFlow> self(this);
@@ -182,7 +176,7 @@ void ConnectionFlow::disconnectLink()
     m_progress.EndProgress(OperationClock::kWriteTimer);
     m_progress.StartProgress(kOperationDisconnect);
     fLinkActive = false;
-    m_toolbar.setButtonCaption(kConnectKey, kCaptionConnect);
+    emit buttonCaptionChanged(kConnectKey, kCaptionConnect);
     m_link.Disconnect();
 }
 
@@ -220,8 +214,8 @@ void ConnectionFlow::ucProgress_progressTimeEnd(qint32 tCode)
 
     if (m_link.isConnected()) {
         m_progress.StartProgress(kOperationConnected);
-        m_toolbar.setButtonCaption(kConnectKey, kCaptionDisconnect);
-        m_toolbar.setButtonEnable(kConnectKey, true);
+        emit buttonCaptionChanged(kConnectKey, kCaptionDisconnect);
+        emit buttonEnabledChanged(kConnectKey, true);
         if (connMode != Protocol::kModeModem && FieldCodecs::numericValue(g_Login) == 0)
             RecievingChange();
         return;
@@ -294,27 +288,34 @@ void ConnectionFlow::retryConnecting()
 
 ConnectionFlow::Answer ConnectionFlow::askRetry(const QString &text)
 {
-    MessageRequest request;
-    request.text = text;
-    request.title = QStringLiteral("Error");
-    request.icon = QMessageBox::Critical;
-    request.buttons = QMessageBox::Retry | QMessageBox::Cancel;
+    QueueQuestion question;
+    question.text = text;
+    question.title = QStringLiteral("Error");
+    question.icon = QueueQuestion::Icon::Critical;
+    question.buttons = QueueQuestion::Retry | QueueQuestion::Cancel;
+    question.fixedOrder = false;
     m_askingRetry = true;
     const QPointer<ConnectionFlow> self(this);
-    const QMessageBox::StandardButton button = m_messages.show(m_messageParent, request);
+    const QueueQuestion::Button button = m_questions.ask(question);
     if (self)
         m_askingRetry = false;
-    return button == QMessageBox::Retry ? Answer::Retry : Answer::Cancel;
+    return button == QueueQuestion::Retry ? Answer::Retry : Answer::Cancel;
+}
+
+void ConnectionFlow::tell(const QString &text, const QString &title, QueueQuestion::Icon icon)
+{
+    QueueQuestion message;
+    message.text = text;
+    message.title = title;
+    message.icon = icon;
+    message.fixedOrder = false;
+    m_questions.ask(message);
 }
 
 void ConnectionFlow::reportSettingsFailure(const QString &errorText)
 {
-    MessageRequest request;
-    request.text
-        = QStringLiteral("Error: can't save the connection settings, the connection was not opened.\r\n") + errorText;
-    request.title = QStringLiteral("Error");
-    request.icon = QMessageBox::Critical;
-    m_messages.show(m_messageParent, request);
+    tell(QStringLiteral("Error: can't save the connection settings, the connection was not opened.\r\n") + errorText,
+        QStringLiteral("Error"), QueueQuestion::Icon::Critical);
 }
 
 bool ConnectionFlow::isServerMode() const
@@ -324,11 +325,7 @@ bool ConnectionFlow::isServerMode() const
 
 void ConnectionFlow::showOpenError(const QString &description)
 {
-    MessageRequest request;
-    request.text = description;
-    request.title = kProductTitle;
-    request.icon = QMessageBox::NoIcon;
-    m_messages.show(m_messageParent, request);
+    tell(description, kProductTitle, QueueQuestion::Icon::None);
 }
 
 void ConnectionFlow::setPanelText(const QString &sText)
@@ -348,5 +345,5 @@ void ConnectionFlow::StartProgress(const QString &sKey)
 
 void ConnectionFlow::setButtonCaption(const QString &key, const QString &sCaption)
 {
-    m_toolbar.setButtonCaption(key, sCaption);
+    emit buttonCaptionChanged(key, sCaption);
 }

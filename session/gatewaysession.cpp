@@ -1,0 +1,102 @@
+#include "gatewaysession.h"
+
+#include "progressqueueadapter.h"
+#include "spoolingqueuelink.h"
+
+GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_clock(options.timing)
+{
+    m_queueLink = std::make_unique<SpoolingQueueLink>(m_link);
+    m_queueProgress = std::make_unique<ProgressQueueAdapter>(m_clock);
+    m_queue = std::make_unique<WriteQueue>(*m_queueLink, *m_queueProgress, questions);
+    connect(&m_link, &CSpooling::WriteResult, m_queue.get(), &WriteQueue::objSpool_WriteResult);
+    connect(&m_clock, &OperationClock::writeOperationStarted, m_queue.get(), &WriteQueue::clearFailedList);
+    connect(m_queue.get(), &WriteQueue::writeEnded, this, &GatewaySession::writeEnded);
+
+    // The flow handles the link's action codes and the clock's steps and
+    // time-outs itself, passing the write steps on to the queue.
+    ConnectionFlow::Options flowOptions;
+    flowOptions.settingsFolder = options.settingsFolder;
+    flowOptions.chooseConnection = options.chooseConnection;
+    // The log-on read fills both tables again from empty.
+    flowOptions.clearTables = [this] {
+        m_configuration.clearTables();
+        emit configurationReadStarted();
+    };
+    m_flow = std::make_unique<ConnectionFlow>(m_link, m_clock, *m_queue, questions, flowOptions);
+    connect(m_flow.get(), &ConnectionFlow::buttonCaptionChanged, this, &GatewaySession::buttonCaptionChanged);
+    connect(m_flow.get(), &ConnectionFlow::buttonEnabledChanged, this, &GatewaySession::buttonEnabledChanged);
+
+    setTrafficViews(nullptr, nullptr);
+}
+
+GatewaySession::~GatewaySession()
+{
+    // The link dies after this body and closes its transport then; nothing it
+    // reports meanwhile may reach the flow or the queue, which go first.
+    m_link.setServices({});
+    m_link.disconnect(this);
+    m_link.disconnect(m_queue.get());
+    m_link.disconnect(m_flow.get());
+    m_clock.disconnect(m_queue.get());
+    m_clock.disconnect(m_flow.get());
+}
+
+void GatewaySession::setTrafficViews(ILinkMonitor *monitor, ILinkRelay *relay)
+{
+    m_monitor = monitor;
+    m_relay = relay;
+    CSpooling::Services services;
+    services.owner = m_flow.get();
+    services.progress = m_flow.get();
+    services.toolbar = m_flow.get();
+    services.replies = this;
+    services.monitor = m_monitor;
+    services.relay = m_relay;
+    m_link.setServices(services);
+}
+
+void GatewaySession::connectChange(const QString &sKey, bool fShowDialog)
+{
+    m_flow->ConnectChange(sKey, fShowDialog);
+}
+
+bool GatewaySession::connectWith(const ConnectionChoice &choice)
+{
+    return m_flow->connectWith(choice);
+}
+
+bool GatewaySession::write(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut)
+{
+    return m_queue->start(entries, sKey, static_cast<qint32>(timeOut.count()));
+}
+
+void GatewaySession::refresh()
+{
+    m_queue->sendRefresh(m_flow->g_Pass);
+}
+
+bool GatewaySession::restartGateway()
+{
+    return m_queue->restartGateway();
+}
+
+void GatewaySession::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
+{
+    m_configuration.applyRecord(code, fields);
+    emit recordReceived(code, fields);
+}
+
+void GatewaySession::setVersion(const QString &text)
+{
+    m_version = text;
+    emit versionChanged(text);
+}
+
+void GatewaySession::setWriteOK(bool isOK)
+{
+    // The queue's WriteResult handler has set the flag already; the analysis sets
+    // it again after the handler, to the same value.
+    m_queue->g_WriteOK = isOK;
+}
