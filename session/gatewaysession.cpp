@@ -7,6 +7,9 @@ GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &option
     : QObject(parent)
     , m_clock(options.timing)
 {
+    // The configuration starts as fresh pages do at start-up.
+    m_configuration.prepareForStartup();
+
     m_queueLink = std::make_unique<SpoolingQueueLink>(m_link);
     m_queueProgress = std::make_unique<ProgressQueueAdapter>(m_clock);
     m_queue = std::make_unique<WriteQueue>(*m_queueLink, *m_queueProgress, questions);

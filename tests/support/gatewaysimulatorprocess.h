@@ -1,6 +1,6 @@
 #pragma once
 
-#include <frmconnectionselect.h>
+#include <connectionchoice.h>
 
 #include <QProcess>
 #include <QString>
