@@ -3,19 +3,24 @@
 #include "progressqueueadapter.h"
 #include "spoolingqueuelink.h"
 
+#include <protocol.h>
+
+#include <QPointer>
+
 GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &options, QObject *parent)
     : QObject(parent)
     , m_clock(options.timing)
 {
     // The configuration starts as fresh pages do at start-up.
     m_configuration.prepareForStartup();
+    m_gatewayValues.prepareForStartup();
 
     m_queueLink = std::make_unique<SpoolingQueueLink>(m_link);
     m_queueProgress = std::make_unique<ProgressQueueAdapter>(m_clock);
     m_queue = std::make_unique<WriteQueue>(*m_queueLink, *m_queueProgress, questions);
     connect(&m_link, &CSpooling::WriteResult, m_queue.get(), &WriteQueue::objSpool_WriteResult);
     connect(&m_clock, &OperationClock::writeOperationStarted, m_queue.get(), &WriteQueue::clearFailedList);
-    connect(m_queue.get(), &WriteQueue::writeEnded, this, &GatewaySession::writeEnded);
+    connect(m_queue.get(), &WriteQueue::writeEnded, this, &GatewaySession::onWriteEnded);
 
     // The flow handles the link's action codes and the clock's steps and
     // time-outs itself, passing the write steps on to the queue.
@@ -25,6 +30,7 @@ GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &option
     // The log-on read fills both tables again from empty.
     flowOptions.clearTables = [this] {
         m_configuration.clearTables();
+        m_gatewayValues.clearTables();
         emit configurationReadStarted();
     };
     m_flow = std::make_unique<ConnectionFlow>(m_link, m_clock, *m_queue, questions, flowOptions);
@@ -88,7 +94,18 @@ bool GatewaySession::restartGateway()
 void GatewaySession::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
 {
     m_configuration.applyRecord(code, fields);
+    m_gatewayValues.applyRecord(code, fields);
     emit recordReceived(code, fields);
+}
+
+void GatewaySession::onWriteEnded(WriteQueue::Outcome outcome)
+{
+    // The log-on is a write of its one command; the records come before its answer.
+    const bool isRead = m_queue->g_Queue.size() == 1 && m_queue->g_Queue.first().Cmd.startsWith(Protocol::kLogOn);
+    const QPointer<GatewaySession> self(this);
+    emit writeEnded(outcome);
+    if (self && isRead)
+        emit readEnded(outcome);
 }
 
 void GatewaySession::setVersion(const QString &text)

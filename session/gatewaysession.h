@@ -60,6 +60,10 @@ public:
     ConnectionFlow &flow() { return *m_flow; }
     Configuration &configuration() { return m_configuration; }
     const Configuration &configuration() const { return m_configuration; }
+    // The gateway's configuration as the session last heard it: every record it
+    // sent, and every record it confirmed in a write. What the configuration
+    // holds beyond it is edited and not yet written.
+    const ConfigurationValues &gatewayValues() const { return m_gatewayValues; }
 
     // The views of the link's traffic: the monitor log and the relay to a peer
     // console; null for none (no monitor means every line is analysed).
@@ -90,8 +94,12 @@ signals:
     // The log-on read begins: both tables of the configuration were emptied for
     // the records that follow.
     void configurationReadStarted();
-    // A record from the gateway, after the configuration has taken it.
+    // A record from the gateway (or one it confirmed), after the configuration
+    // and the gateway values have taken it.
     void recordReceived(const QString &code, const FieldCodecs::SplitResult &fields);
+    // A log-on read ended: Complete once the gateway has confirmed the log-on
+    // and sent its configuration, GivenUp when it did not answer.
+    void readEnded(WriteQueue::Outcome outcome);
     // The gateway's "VER" text.
     void versionChanged(const QString &text);
     // A toolbar button's caption or state, as the connection flow sets them.
@@ -105,8 +113,10 @@ private:
     void applyRecord(const QString &code, const FieldCodecs::SplitResult &fields) override;
     void setVersion(const QString &text) override;
     void setWriteOK(bool isOK) override;
+    void onWriteEnded(WriteQueue::Outcome outcome);
 
     Configuration m_configuration;
+    ConfigurationValues m_gatewayValues;
     OperationClock m_clock;
     CSpooling m_link;
     std::unique_ptr<SpoolingQueueLink> m_queueLink;

@@ -105,8 +105,10 @@ void tst_GatewaySession::cleanup()
 
 void tst_GatewaySession::logOn()
 {
+    QSignalSpy reads(m_session.get(), &GatewaySession::readEnded);
     QVERIFY(m_session->connectWith(tcpClientChoice(m_port)));
     QTRY_COMPARE_WITH_TIMEOUT(m_writes->size(), 1, kWaitMs);
+    QCOMPARE(reads.size(), 1);
     QCOMPARE(m_writes->takeFirst().at(0).value<WriteQueue::Outcome>(), WriteQueue::Outcome::Complete);
     QCOMPARE(m_session->version(), kVersion);
     QCOMPARE(m_session->clock().panelText(OperationClock::kPanelConnect), u"Connected        "_s);
@@ -138,10 +140,13 @@ void tst_GatewaySession::operatorJourney()
         QCOMPARE(configLines(), linesAfter(before, step));
     }
     QVERIFY(m_questions.asked.isEmpty());
-
-    // Reading the gateway again gives back what was written.
+    // Every confirmed record is the gateway's; an edit is not, until written.
+    QCOMPARE(m_session->gatewayValues(), configuration.values());
     const ConfigurationValues written = configuration.values();
     configuration.setText(u"txtFXO_DLP"_s, QString());
+    QCOMPARE(configuration.values().differences(m_session->gatewayValues()).controls, QStringList {u"txtFXO_DLP"_s});
+
+    // Reading the gateway again gives back what was written.
     m_session->refresh();
     QTRY_COMPARE_WITH_TIMEOUT(configuration.text(u"txtFXO_DLP"_s), u"12"_s, kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(configuration.values(), written, kWaitMs);
