@@ -53,6 +53,33 @@ constexpr SkinEntry kSkins[FrmPRIGroups::kSkinCount] = {
     {"System", ""},
 };
 
+// The toolbar's page buttons by key, and the page each shows.
+struct PageButton
+{
+    const char *key;
+    int page;
+};
+constexpr PageButton kPageButtons[] = {
+    {"main", Pages::PageFXO},
+    {"isdn", Pages::PageFXS},
+    {"system", Pages::PageGSM},
+    {"call", Pages::PagePRF},
+    {"groups", Pages::PageNumList},
+    {"hst", Pages::PageSMS},
+    {"tsl", Pages::PageTONE},
+    {"dbg", Pages::PageDBG},
+};
+
+// The page a toolbar key shows (keys in lower case), or -1.
+int pageOfButton(const QString &key)
+{
+    for (const PageButton &button : kPageButtons) {
+        if (key == QLatin1String(button.key))
+            return button.page;
+    }
+    return -1;
+}
+
 // Distance of "Save Data" from the lower right corner of the page area (pixels),
 // and the strip below each configuration page that it stands in.
 constexpr int kSaveButtonRightGap = 14;
@@ -107,12 +134,31 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     connect(m_session.get(), &GatewaySession::versionChanged, lblESN, &QLabel::setText);
     connect(m_session.get(), &GatewaySession::buttonCaptionChanged, m_toolBar, &ucToolBar::setButtonCaption);
     connect(m_session.get(), &GatewaySession::buttonEnabledChanged, m_toolBar, &ucToolBar::setButtonEnable);
+
+    // The marks of pages with unwritten values follow every change of either
+    // side, once per turn of the event loop however many values changed.
+    m_marksTimer.setSingleShot(true);
+    m_marksTimer.setInterval(0);
+    connect(&m_marksTimer, &QTimer::timeout, this, &FrmPRIGroups::updateChangeMarks);
+    const auto scheduleMarks = [this] { m_marksTimer.start(); };
+    connect(&m_session->configuration(), &Configuration::valueChanged, this, scheduleMarks);
+    connect(&m_session->configuration(), &Configuration::cellChanged, this, scheduleMarks);
+    connect(m_session.get(), &GatewaySession::recordReceived, this, scheduleMarks);
+    connect(m_session.get(), &GatewaySession::configurationReadStarted, this, scheduleMarks);
+}
+
+void FrmPRIGroups::updateChangeMarks()
+{
+    const QList<int> changed = m_session->changedPages();
+    for (const PageButton &button : kPageButtons)
+        m_toolBar->setButtonMarked(QString::fromLatin1(button.key), changed.contains(button.page));
 }
 
 FrmPRIGroups::~FrmPRIGroups()
 {
     // The views go first, while the session they show is still there; the
     // session then closes the link as it goes.
+    m_marksTimer.stop();
     m_progress->setConnectionState(nullptr);
     m_session->setTrafficViews(nullptr, nullptr);
     delete centralWidget();
@@ -398,20 +444,8 @@ void FrmPRIGroups::ucToolBar_BtnClick(const QString &key)
         if (monitorShown)
             cmdSAVE->setVisible(false);
         ConnectChange(QString(), true);
-    } else if (lowerKey == QLatin1String("main")) {
-        showPage(ConfigPages::PageFXO);
-    } else if (lowerKey == QLatin1String("isdn")) {
-        showPage(ConfigPages::PageFXS);
-    } else if (lowerKey == QLatin1String("system")) {
-        showPage(ConfigPages::PageGSM);
-    } else if (lowerKey == QLatin1String("call")) {
-        showPage(ConfigPages::PagePRF);
-    } else if (lowerKey == QLatin1String("groups")) {
-        showPage(ConfigPages::PageNumList);
-    } else if (lowerKey == QLatin1String("hst")) {
-        showPage(ConfigPages::PageSMS);
-    } else if (lowerKey == QLatin1String("tsl")) {
-        showPage(ConfigPages::PageTONE);
+    } else if (const int page = pageOfButton(lowerKey); page >= 0 && page != ConfigPages::PageDBG) {
+        showPage(static_cast<qint16>(page));
     } else if (lowerKey == QLatin1String("dbg")) {
         showPage(ConfigPages::PageDBG);
         cmdSAVE->setVisible(false);

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <chrono>
@@ -128,6 +129,8 @@ private:
     void ucToolBar_BtnClick(const QString &key);
     void cmbSkin_Click(int index);
     void cmdSAVE_Click();
+    // Marks the toolbar keys of the pages whose values the gateway does not hold yet.
+    void updateChangeMarks();
     void cmdAbout_Click();
     void cmdRefresh_Click();
     void cmbReset_Click();
@@ -153,6 +156,7 @@ private:
     MonitorPage *m_monitor = nullptr;
 
     std::unique_ptr<MessageBoxQueueQuestions> m_questions;
+    QTimer m_marksTimer;
     // Outlives every view of it: the window's body deletes the views first.
     std::unique_ptr<GatewaySession> m_session;
 

@@ -1,11 +1,14 @@
 #include "gatewaysession.h"
 
 #include "progressqueueadapter.h"
+#include "recordlayouts.h"
 #include "spoolingqueuelink.h"
 
 #include <protocol.h>
 
 #include <QPointer>
+
+#include <algorithm>
 
 GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &options, QObject *parent)
     : QObject(parent)
@@ -74,6 +77,26 @@ void GatewaySession::connectChange(const QString &sKey, bool fShowDialog)
 bool GatewaySession::connectWith(const ConnectionChoice &choice)
 {
     return m_flow->connectWith(choice);
+}
+
+QList<int> GatewaySession::changedPages() const
+{
+    const ConfigurationValues::Differences differences = m_configuration.values().differences(m_gatewayValues);
+    QList<int> pages;
+    const auto add = [&pages](const RecordLayout *layout) {
+        if (layout && !pages.contains(layout->page))
+            pages << layout->page;
+    };
+    for (const QString &control : differences.controls)
+        add(RecordLayouts::findByControl(control));
+    for (const ConfigurationValues::Cell &cell : differences.cells) {
+        for (const RecordLayout &layout : RecordLayouts::all()) {
+            if (layout.table == cell.table)
+                add(&layout);
+        }
+    }
+    std::sort(pages.begin(), pages.end());
+    return pages;
 }
 
 bool GatewaySession::write(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut)

@@ -64,6 +64,8 @@ public:
     // sent, and every record it confirmed in a write. What the configuration
     // holds beyond it is edited and not yet written.
     const ConfigurationValues &gatewayValues() const { return m_gatewayValues; }
+    // The pages (Pages::Index, ascending) whose values differ from the gateway's.
+    QList<int> changedPages() const;
 
     // The views of the link's traffic: the monitor log and the relay to a peer
     // console; null for none (no monitor means every line is analysed).

@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QColor>
+#include <QPainter>
+#include <QPixmap>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -33,6 +36,25 @@ constexpr ButtonSpec kButtons[] = {
 
 constexpr QSize kIconSize {32, 32};
 constexpr int kButtonMinimumWidth = 64; // pixels; keeps the buttons of short captions even
+// The mark of a button whose page holds unwritten values: a dot in the picture's
+// upper right corner, in a colour every skin leaves readable.
+constexpr int kMarkDiameter = 12;
+constexpr QColor kMarkColour {230, 110, 0};
+
+QIcon markedPicture(const QIcon &picture)
+{
+    QPixmap pixmap = picture.pixmap(kIconSize);
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(kIconSize);
+        pixmap.fill(Qt::transparent);
+    }
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.setBrush(kMarkColour);
+    painter.drawEllipse(QRect(kIconSize.width() - kMarkDiameter - 1, 1, kMarkDiameter, kMarkDiameter));
+    return QIcon(pixmap);
+}
 
 } // namespace
 
@@ -89,6 +111,8 @@ QAction *ucToolBar::addButton(
     auto *action = new QAction(imgNEW.value(pictureKey), caption, this);
     action->setObjectName(key);
     action->setToolTip(toolTip);
+    m_pictureKeys.insert(key, pictureKey);
+    m_toolTips.insert(key, toolTip);
     tlbMenu->addAction(action);
     if (QWidget *widget = tlbMenu->widgetForAction(action)) {
         widget->setObjectName(QStringLiteral("btn_") + key);
@@ -174,4 +198,26 @@ QStringList ucToolBar::pictureKeys()
         QStringLiteral("connect2"), QStringLiteral("prf2"), QStringLiteral("dbg"), QStringLiteral("connect"),
         QStringLiteral("prf"), QStringLiteral("gtw"), QStringLiteral("fxo"), QStringLiteral("fxs"),
         QStringLiteral("sms")};
+}
+
+bool ucToolBar::setButtonMarked(const QString &key, bool marked)
+{
+    QAction *action = m_buttons.value(key);
+    if (!action)
+        return false;
+    if (m_marked.value(key) == marked)
+        return true;
+    m_marked.insert(key, marked);
+    const QIcon picture = imgNEW.value(m_pictureKeys.value(key));
+    action->setIcon(marked ? markedPicture(picture) : picture);
+    const QString toolTip = m_toolTips.value(key);
+    action->setToolTip(marked ? toolTip + QLatin1Char('\n') + kMarkedText : toolTip);
+    if (QWidget *widget = tlbMenu->widgetForAction(action))
+        widget->setAccessibleDescription(marked ? kMarkedText : QString());
+    return true;
+}
+
+bool ucToolBar::isButtonMarked(const QString &key) const
+{
+    return m_marked.value(key);
 }

@@ -23,6 +23,13 @@ public:
     // False when no button has that key; nothing changes then.
     bool setButtonCaption(const QString &key, const QString &sCaption);
     bool setButtonEnable(const QString &key, bool fEnable);
+    // Marks a page button whose page holds values not yet written: a dot on its
+    // picture, a line in its tool tip and its accessible description. False when
+    // no button has that key.
+    bool setButtonMarked(const QString &key, bool marked);
+    bool isButtonMarked(const QString &key) const;
+    // The tool tip line and accessible description of a marked button.
+    static inline const QString kMarkedText = QStringLiteral("Changed, not yet written");
 
     // The button with that key, or null.
     QAction *button(const QString &key) const;
@@ -49,6 +56,10 @@ private:
     // The page button whose check changed and whose trigger has not come yet.
     QPointer<QAction> m_untriggered;
     QHash<QString, QIcon> imgNEW;
+    // Per button key: its picture key, its own tool tip, and whether it is marked.
+    QHash<QString, QString> m_pictureKeys;
+    QHash<QString, QString> m_toolTips;
+    QHash<QString, bool> m_marked;
     QHash<QString, QAction *> m_buttons;
     QStringList m_keys;
 };

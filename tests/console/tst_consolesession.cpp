@@ -128,10 +128,15 @@ void tst_ConsoleSession::operatorJourney()
             else
                 QFAIL(qPrintable(edit.control));
         }
+        // The page's key is marked while its change is not written, and only its key.
+        QTRY_VERIFY(m_window->toolBar()->isButtonMarked(step.toolbarKey));
+        for (const QString &key : m_window->toolBar()->buttonKeys())
+            QCOMPARE(m_window->toolBar()->isButtonMarked(key), key == step.toolbarKey);
         m_window->toolBar()->button(step.toolbarKey)->trigger();
         saveShownPage();
         QCOMPARE(writeOutcome(), kWriteComplete);
         QTRY_COMPARE_WITH_TIMEOUT(configLines(), linesAfter(before, step), kWaitMs);
+        QTRY_VERIFY(!m_window->toolBar()->isButtonMarked(step.toolbarKey));
     }
     QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
 
