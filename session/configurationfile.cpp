@@ -1,4 +1,4 @@
-#include "configfile.h"
+#include "configurationfile.h"
 
 #include "pagerecords.h"
 #include "recordlayouts.h"

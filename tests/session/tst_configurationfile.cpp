@@ -1,4 +1,4 @@
-#include <configfile.h>
+#include <configurationfile.h>
 
 #include <configstore.h>
 #include <pagerecords.h>
@@ -63,7 +63,7 @@ QString mismatch(const ConfigurationValues &read, const ConfigurationValues &exp
 
 } // namespace
 
-class tst_ConfigFile : public QObject
+class tst_ConfigurationFile : public QObject
 {
     Q_OBJECT
 
@@ -76,7 +76,7 @@ private slots:
     void savesChosenPagesOrRefuses();
 };
 
-void tst_ConfigFile::savedFileOpensToItsValues_data()
+void tst_ConfigurationFile::savedFileOpensToItsValues_data()
 {
     QTest::addColumn<QByteArray>("text");
     const QByteArray text = golden();
@@ -92,7 +92,7 @@ void tst_ConfigFile::savedFileOpensToItsValues_data()
     QTest::newRow("records in another order") << reordered.join('\n');
 }
 
-void tst_ConfigFile::savedFileOpensToItsValues()
+void tst_ConfigurationFile::savedFileOpensToItsValues()
 {
     QFETCH(QByteArray, text);
     const ConfigurationValues values = simulatorValues();
@@ -119,7 +119,7 @@ void tst_ConfigFile::savedFileOpensToItsValues()
     QVERIFY2(error.contains(QDir::toNativeSeparators(dir.path())), qPrintable(error));
 }
 
-void tst_ConfigFile::refusesFaultyFiles_data()
+void tst_ConfigurationFile::refusesFaultyFiles_data()
 {
     // The golden text with one line replaced (by several where the text holds
     // line breaks; an empty text drops the line).
@@ -166,7 +166,7 @@ void tst_ConfigFile::refusesFaultyFiles_data()
                                 << "The file holds no configuration records.";
 }
 
-void tst_ConfigFile::refusesFaultyFiles()
+void tst_ConfigurationFile::refusesFaultyFiles()
 {
     QFETCH(int, at);
     QFETCH(QByteArray, replacement);
@@ -190,7 +190,7 @@ void tst_ConfigFile::refusesFaultyFiles()
     QVERIFY2(read.error.contains(reason), qPrintable(read.error));
 }
 
-void tst_ConfigFile::savesChosenPagesOrRefuses_data()
+void tst_ConfigurationFile::savesChosenPagesOrRefuses_data()
 {
     // The pages saved from the simulator's values with one value changed (by
     // control, or by table, row and column); a refusal, or none when the file is
@@ -224,7 +224,7 @@ void tst_ConfigFile::savesChosenPagesOrRefuses_data()
                                          << "FXS record holds a line break";
 }
 
-void tst_ConfigFile::savesChosenPagesOrRefuses()
+void tst_ConfigurationFile::savesChosenPagesOrRefuses()
 {
     QFETCH(QList<int>, pages);
     QFETCH(QString, control);
@@ -272,6 +272,6 @@ void tst_ConfigFile::savesChosenPagesOrRefuses()
     QCOMPARE(written, expected);
 }
 
-QTEST_GUILESS_MAIN(tst_ConfigFile)
+QTEST_GUILESS_MAIN(tst_ConfigurationFile)
 
-#include "tst_configfile.moc"
+#include "tst_configurationfile.moc"
