@@ -1,6 +1,7 @@
 #include "configpages.h"
 
 #include <configuration.h>
+#include <configurationdiff.h>
 #include <coolflex.h>
 
 #include <QComboBox>
@@ -45,35 +46,24 @@ const QString kNoteStyle = QStringLiteral("color: rgb(0, 0, 255);");
 // that fits their limit rather than the whole form column.
 constexpr int kWideBoxChars = 18;
 
-QStringList headingsOf(const RecordLayout &layout)
-{
-    QStringList headings;
-    for (const FieldLayout &field : layout.fields) {
-        if (field.kind == FieldKind::PackedCells)
-            headings += field.entries;
-        else
-            headings += field.label;
-    }
-    return headings;
-}
+using ConfigurationDiff::PresentedControl;
 
-QList<int> widthsOf(const RecordLayout &layout)
+QList<int> widthsOf(const QString &table)
 {
     // Row numbers, then the data columns: the prefix table's two columns are
     // 1300 twips; the number list's GSM number 1500, its permissions 1300 each.
-    if (layout.table == kPrefixTable)
+    if (table == kPrefixTable)
         return {kRowNumberWidthTwips, 1300, 1300};
     return {kRowNumberWidthTwips, 1500, 1300, 1300, 1300, 1300, 1300};
 }
 
-// The record whose rows fill the table of that name.
-const RecordLayout *tableLayout(const QString &table)
+// How the pages show a control, which every control of the pages has.
+const PresentedControl &presented(const QString &control)
 {
-    for (const RecordLayout &layout : RecordLayouts::all()) {
-        if (layout.table == table)
-            return &layout;
-    }
-    return nullptr;
+    static const PresentedControl none;
+    const PresentedControl *entry = ConfigurationDiff::presented(control);
+    Q_ASSERT(entry);
+    return entry ? *entry : none;
 }
 
 // The name the binding knows a table cell by while it carries its value.
@@ -136,38 +126,33 @@ CoolFlex *ConfigPages::numberList() const
 
 void ConfigPages::createControls()
 {
-    for (const RecordLayout &layout : RecordLayouts::all()) {
-        for (const FieldLayout &field : layout.fields) {
-            if (field.control.isEmpty())
-                continue;
-            if (field.entries.isEmpty()) {
-                auto *edit = new QLineEdit;
-                edit->setObjectName(field.control);
-                if (field.width > 0) {
-                    edit->setMaxLength(field.width);
-                    const int chars = std::min(std::max(field.width, 3), kWideBoxChars) + 2;
-                    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12);
-                } else {
-                    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7 + 12);
-                }
-                m_texts.insert(field.control, edit);
-                m_widths.insert(field.control, field.width);
+    for (const PresentedControl &control : ConfigurationDiff::presentedControls()) {
+        switch (control.kind) {
+        case PresentedControl::Kind::Text: {
+            auto *edit = new QLineEdit;
+            edit->setObjectName(control.control);
+            if (control.width > 0) {
+                edit->setMaxLength(control.width);
+                const int chars = std::min(std::max(control.width, 3), kWideBoxChars) + 2;
+                edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12);
             } else {
-                auto *list = new QComboBox;
-                list->setObjectName(field.control);
-                list->addItems(field.entries);
-                list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-                list->setCurrentIndex(-1);
-                m_lists.insert(field.control, list);
+                edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7 + 12);
             }
+            m_texts.insert(control.control, edit);
+            m_widths.insert(control.control, control.width);
+            break;
         }
-        for (const FieldSelector &selector : layout.selectors) {
+        case PresentedControl::Kind::List: {
             auto *list = new QComboBox;
-            list->setObjectName(selector.control);
-            list->addItems(selector.entries);
+            list->setObjectName(control.control);
+            list->addItems(control.entries);
             list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
             list->setCurrentIndex(-1);
-            m_lists.insert(selector.control, list);
+            m_lists.insert(control.control, list);
+            break;
+        }
+        case PresentedControl::Kind::Table:
+            break;
         }
     }
 
@@ -177,8 +162,8 @@ void ConfigPages::createControls()
     m_ucNumList->setObjectName(kNumberListTable);
     // The tables carry no label of their own: a screen reader names them as the
     // toolbar buttons that show them do.
-    m_ucPRF->grid()->setAccessibleName(QStringLiteral("Prefixes"));
-    m_ucNumList->grid()->setAccessibleName(QStringLiteral("Number list"));
+    for (CoolFlex *grid : {m_ucPRF.data(), m_ucNumList.data()})
+        grid->grid()->setAccessibleName(presented(grid->objectName()).label);
     setupTables();
 }
 
@@ -229,13 +214,12 @@ void ConfigPages::setupTables()
     if (!m_ucNumList || !m_ucPRF)
         return;
     for (const QString &name : {kNumberListTable, kPrefixTable}) {
-        const RecordLayout *layout
-            = RecordLayouts::find(name == kPrefixTable ? QStringLiteral("PRF") : QStringLiteral("LST"));
+        const PresentedControl &shown = presented(name);
         CoolFlex *grid = table(name);
-        const QStringList headings = headingsOf(*layout);
-        const QList<int> widths = widthsOf(*layout);
+        const QStringList &headings = shown.entries;
+        const QList<int> widths = widthsOf(name);
         grid->setCols(headings.size());
-        grid->setRows(layout->rows + 1);
+        grid->setRows(shown.rows + 1);
         grid->setEditEnable(true);
         grid->setEditTextLenght(name == kPrefixTable ? kPrefixEditLength : kNumberEditLength);
         grid->SortOnHeaderClick(false, kHeadingSortMode);
@@ -314,10 +298,9 @@ void ConfigPages::bindConfiguration(Configuration &configuration)
     for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it)
         showText(it.key());
     for (const QString &name : {kPrefixTable, kNumberListTable}) {
-        const RecordLayout *layout = tableLayout(name);
-        const int cols = int(headingsOf(*layout).size());
-        for (int row = 1; row <= layout->rows; ++row) {
-            for (int col = 1; col < cols; ++col)
+        const PresentedControl &shown = presented(name);
+        for (int row = 1; row <= shown.rows; ++row) {
+            for (int col = 1; col < shown.entries.size(); ++col)
                 showCell(name, row, col);
         }
     }
@@ -449,11 +432,11 @@ void ConfigPages::takeCell(const QString &table, int row, int col)
 
 void ConfigPages::takeTable(const QString &table)
 {
-    const RecordLayout *layout = tableLayout(table);
-    if (!m_configuration || !layout)
+    const PresentedControl *shown = ConfigurationDiff::presented(table);
+    if (!m_configuration || !shown)
         return;
-    const int cols = int(headingsOf(*layout).size());
-    for (int row = 1; row <= layout->rows; ++row) {
+    const int cols = int(shown->entries.size());
+    for (int row = 1; row <= shown->rows; ++row) {
         for (int col = 1; col < cols; ++col)
             takeCell(table, row, col);
     }
@@ -517,9 +500,9 @@ CoolFlex *ConfigPages::table(const QString &name) const
     return nullptr;
 }
 
-QLabel *ConfigPages::labelFor(const QString &control, const QString &text)
+QLabel *ConfigPages::labelFor(const QString &control)
 {
-    auto *label = new QLabel(text);
+    auto *label = new QLabel(presented(control).label);
     QWidget *buddy = m_lists.value(control);
     if (!buddy)
         buddy = m_texts.value(control);
@@ -548,23 +531,11 @@ QGroupBox *ConfigPages::formGroup(const QString &title, const QStringList &contr
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     for (const QString &control : controls) {
-        const RecordLayout *layout = RecordLayouts::findByControl(control);
-        const FieldLayout *field = layout ? layout->findControl(control) : nullptr;
-        QString label;
-        QString unit;
-        if (field) {
-            label = field->label;
-            unit = field->unit;
-        } else if (layout) {
-            for (const FieldSelector &selector : layout->selectors) {
-                if (selector.control == control)
-                    label = selector.label;
-            }
-        }
+        const PresentedControl &shown = presented(control);
         QWidget *widget = m_lists.value(control);
         if (!widget)
             widget = m_texts.value(control);
-        form->addRow(labelFor(control, label), withUnit(widget, unit));
+        form->addRow(labelFor(control), withUnit(widget, shown.unit));
     }
     return group;
 }
@@ -618,15 +589,13 @@ QWidget *ConfigPages::buildFxsPage()
 
     QGroupBox *ring = formGroup(QStringLiteral("Ring Cadence"), {QStringLiteral("cmbFXS_Signal")});
     auto *cadence = new QGridLayout;
-    const RecordLayout *fxs = RecordLayouts::find(QStringLiteral("FXS"));
     for (int k = 0; k < 2; ++k) {
         int col = 0;
         for (const QString &name : {RecordLayouts::element(QStringLiteral("txtFXS_Ring"), k),
                  RecordLayouts::element(QStringLiteral("txtFXS_Pause"), k)}) {
-            const FieldLayout *field = fxs->findControl(name);
-            cadence->addWidget(labelFor(name, field->label), k, col++, Qt::AlignRight);
+            cadence->addWidget(labelFor(name), k, col++, Qt::AlignRight);
             cadence->addWidget(m_texts.value(name), k, col++);
-            cadence->addWidget(new QLabel(field->unit), k, col++);
+            cadence->addWidget(new QLabel(presented(name).unit), k, col++);
         }
     }
     cadence->setColumnMinimumWidth(3, 60);
@@ -657,9 +626,11 @@ QWidget *ConfigPages::buildGsmPage()
     left->addWidget(
         formGroup(QStringLiteral("SIM Cards"), {QStringLiteral("txtGSM_PIN1"), QStringLiteral("txtGSM_PIN2")}));
 
-    QGroupBox *radio = formGroup(QStringLiteral("Voice Rate Type"),
-        {RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 0),
-            RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 1), QStringLiteral("cmbGSM_Band")});
+    // The voice-rate lists are labelled "IN" and "OUT" only: their group's title
+    // is the caption they are read with.
+    const QString rateIn = RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 0);
+    QGroupBox *radio = formGroup(presented(rateIn).caption,
+        {rateIn, RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 1), QStringLiteral("cmbGSM_Band")});
     auto *note = new QLabel(
         QStringLiteral("** IF the 'voice rate' / 'Frequency Band' were changed then you  should restart Gateway !!!"));
     note->setObjectName(QStringLiteral("lblGSM_Note"));
@@ -672,22 +643,23 @@ QWidget *ConfigPages::buildGsmPage()
         {QStringLiteral("cmbGSM_CELL"), QStringLiteral("cmbGSM_NET"), QStringLiteral("txtGSM_RXL"),
             QStringLiteral("txtGSM_PRD"), QStringLiteral("txtGSM_IDCELL"), QStringLiteral("txtGSM_MNL")});
     status->setObjectName(QStringLiteral("framGSM_Network"));
+    // Two rows of four boxes, each row with one label before its first box; the
+    // boxes stand at their places, which are not their element order.
     auto *periods = new QGridLayout;
-    const struct
-    {
-        const char *name;
-        const char *label;
-        std::array<int, 4> order;
-    } rows[] {{"txtGSM_SLCT", "Net ID for period", {2, 3, 0, 1}}, {"txtGSM_TMR", "Time periods", {3, 0, 1, 2}}};
+    constexpr int kPeriods = 4;
+    const char *periodRows[] {"txtGSM_SLCT", "txtGSM_TMR"};
     for (int r = 0; r < 2; ++r) {
-        const QString label = QString::fromLatin1(rows[r].label);
-        for (int c = 0; c < 4; ++c) {
-            const QString name = RecordLayouts::element(QString::fromLatin1(rows[r].name), rows[r].order[c]);
-            QLineEdit *box = m_texts.value(name);
+        std::array<QString, kPeriods> byPlace;
+        for (int k = 0; k < kPeriods; ++k) {
+            const QString name = RecordLayouts::element(QString::fromLatin1(periodRows[r]), k);
+            byPlace[presented(name).place - 1] = name;
+        }
+        for (int c = 0; c < kPeriods; ++c) {
+            QLineEdit *box = m_texts.value(byPlace[c]);
             if (c == 0)
-                periods->addWidget(labelFor(name, label), r, 0, Qt::AlignRight);
+                periods->addWidget(labelFor(byPlace[c]), r, 0, Qt::AlignRight);
             else
-                box->setAccessibleName(label);
+                box->setAccessibleName(presented(byPlace[c]).label);
             periods->addWidget(box, r, c + 1);
         }
     }
@@ -734,7 +706,6 @@ QWidget *ConfigPages::buildSmsPage()
 
 QWidget *ConfigPages::buildTonePage()
 {
-    const RecordLayout *gwp = RecordLayouts::find(QStringLiteral("GWP"));
     auto *content = new QWidget;
     auto *column = new QVBoxLayout(content);
     column->addWidget(formGroup(QStringLiteral("Mode"), {QStringLiteral("cmbTONE_Work")}));
@@ -744,7 +715,7 @@ QWidget *ConfigPages::buildTonePage()
     for (int t = 0; t < 4; ++t) {
         for (int k = 0; k < 2; ++k) {
             const QString name = RecordLayouts::element(QStringLiteral("cmbTONE_Type"), 2 * t + k);
-            toneGrid->addWidget(labelFor(name, gwp->findControl(name)->label), t, 3 * k, Qt::AlignRight);
+            toneGrid->addWidget(labelFor(name), t, 3 * k, Qt::AlignRight);
             toneGrid->addWidget(m_lists.value(name), t, 3 * k + 1);
         }
     }
@@ -755,15 +726,14 @@ QWidget *ConfigPages::buildTonePage()
     auto *cadences = new QGroupBox(QStringLiteral("Cadences"));
     auto *cadenceGrid = new QGridLayout(cadences);
     for (int c = 0; c < 3; ++c) {
-        const QString first = RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c);
-        const FieldLayout *firstField = gwp->findControl(first);
-        cadenceGrid->addWidget(new QLabel(firstField->group), c, 0, Qt::AlignRight);
+        const PresentedControl &first = presented(RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c));
+        cadenceGrid->addWidget(new QLabel(first.caption), c, 0, Qt::AlignRight);
         for (int p = 0; p < 4; ++p) {
             const QString name = RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c + p);
-            cadenceGrid->addWidget(labelFor(name, gwp->findControl(name)->label), c, 1 + 2 * p, Qt::AlignRight);
+            cadenceGrid->addWidget(labelFor(name), c, 1 + 2 * p, Qt::AlignRight);
             cadenceGrid->addWidget(m_texts.value(name), c, 2 + 2 * p);
         }
-        cadenceGrid->addWidget(new QLabel(firstField->unit), c, 9);
+        cadenceGrid->addWidget(new QLabel(first.unit), c, 9);
     }
     cadenceGrid->setColumnStretch(10, 1);
     column->addWidget(cadences);

@@ -106,8 +106,10 @@ private:
     void takeTable(const QString &table);
 
     // Page building: a labelled form of the named controls in a titled group, and
-    // rows of several controls under one label.
-    QLabel *labelFor(const QString &control, const QString &text);
+    // rows of several controls under one label. Labels, units, list entries and
+    // table headings come from ConfigurationDiff::presentedControls(), so a
+    // difference names a control as its page does.
+    QLabel *labelFor(const QString &control);
     QWidget *withUnit(QWidget *control, const QString &unit);
     QGroupBox *formGroup(const QString &title, const QStringList &controls);
     // The page of the prefix table or the number list: the table alone.
