@@ -30,9 +30,11 @@ GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &option
     ConnectionFlow::Options flowOptions;
     flowOptions.settingsFolder = options.settingsFolder;
     flowOptions.chooseConnection = options.chooseConnection;
-    // The log-on read fills both tables again from empty.
+    // The log-on read fills both tables again from empty; a held configuration
+    // keeps its own.
     flowOptions.clearTables = [this] {
-        m_configuration.clearTables();
+        if (!m_holding)
+            m_configuration.clearTables();
         m_gatewayValues.clearTables();
         emit configurationReadStarted();
     };
@@ -106,6 +108,7 @@ bool GatewaySession::write(const QList<QueueEntry> &entries, const QString &sKey
 
 void GatewaySession::refresh()
 {
+    m_holding = false;
     m_queue->sendRefresh(m_flow->g_Pass);
 }
 
@@ -114,9 +117,15 @@ bool GatewaySession::restartGateway()
     return m_queue->restartGateway();
 }
 
+void GatewaySession::holdConfiguration(bool hold)
+{
+    m_holding = hold;
+}
+
 void GatewaySession::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
 {
-    m_configuration.applyRecord(code, fields);
+    if (!m_holding)
+        m_configuration.applyRecord(code, fields);
     m_gatewayValues.applyRecord(code, fields);
     emit recordReceived(code, fields);
 }

@@ -84,8 +84,16 @@ public:
     // Starts writing entries through the queue as operation sKey with one step of
     // timeOut per entry; false when nothing started (see WriteQueue::start).
     bool write(const QList<QueueEntry> &entries, const QString &sKey, std::chrono::milliseconds timeOut);
-    // "Refresh": logs on again at once, which makes the gateway send its whole configuration.
+    // "Refresh": logs on again at once, which makes the gateway send its whole
+    // configuration; an explicit read shows the gateway, so it releases a hold first.
     void refresh();
+
+    // Holds the configuration: while held, the gateway's records (a log-on read,
+    // a confirmed write) update gatewayValues() only, and a read empties only its
+    // tables, so values opened from a file stay on the pages and show against
+    // the gateway's until they are written or the gateway is read on request.
+    void holdConfiguration(bool hold);
+    bool isHoldingConfiguration() const { return m_holding; }
     // "Restart gateway": asks, and sends the restart only on Yes. True when sent.
     bool restartGateway();
 
@@ -96,8 +104,8 @@ signals:
     // The log-on read begins: both tables of the configuration were emptied for
     // the records that follow.
     void configurationReadStarted();
-    // A record from the gateway (or one it confirmed), after the configuration
-    // and the gateway values have taken it.
+    // A record from the gateway (or one it confirmed), after the gateway values
+    // and, unless the configuration is held, the configuration have taken it.
     void recordReceived(const QString &code, const FieldCodecs::SplitResult &fields);
     // A log-on read ended: Complete once the gateway has confirmed the log-on
     // and sent its configuration, GivenUp when it did not answer.
@@ -128,4 +136,5 @@ private:
     ILinkMonitor *m_monitor = nullptr;
     ILinkRelay *m_relay = nullptr;
     QString m_version;
+    bool m_holding = false;
 };
