@@ -3,6 +3,7 @@
 #include "configpages.h"
 #include "messageboxqueuequestions.h"
 
+#include <configurationfile.h>
 #include <writequeue.h>
 
 #include <cspooling.h>
@@ -12,6 +13,7 @@
 #include <messageboxservice.h>
 #include <monitorpage.h>
 #include <programversion.h>
+#include <protocol.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
 #include <ucprogress.h>
@@ -22,14 +24,20 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -38,6 +46,17 @@ namespace {
 
 const QString kSectionSkin = QStringLiteral("SKIN");
 const QString kKeySkinNum = QStringLiteral("num");
+
+// Configuration files: the folder last used and the files recently opened or saved.
+const QString kSectionFiles = QStringLiteral("Files");
+const QString kKeyFolder = QStringLiteral("Folder");
+QString recentKey(int number)
+{
+    return QStringLiteral("Recent%1").arg(number);
+}
+const QString kFileFilter = QStringLiteral("Gateway configuration (*.gwcfg)");
+const QString kSourceGateway = QStringLiteral("gateway");
+const QString kNotConnected = QStringLiteral("The gateway not connected, you must to connect first.");
 
 // The skin list, in list order, with each entry's style sheet in the Styles folder.
 struct SkinEntry
@@ -105,6 +124,7 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     , m_stylesFolder(options.stylesFolder.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/Styles")
                                                     : options.stylesFolder)
     , m_messages(options.messages ? *options.messages : WidgetMessageBoxService::instance())
+    , m_chooseFile(options.chooseFile)
 {
     setObjectName(QStringLiteral("FrmPRIGroups"));
     setWindowTitle(ProgramVersion::windowCaption());
@@ -145,6 +165,24 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     connect(&m_session->configuration(), &Configuration::cellChanged, this, scheduleMarks);
     connect(m_session.get(), &GatewaySession::recordReceived, this, scheduleMarks);
     connect(m_session.get(), &GatewaySession::configurationReadStarted, this, scheduleMarks);
+
+    connect(m_session.get(), &GatewaySession::readEnded, this, &FrmPRIGroups::onReadEnded);
+    connect(m_session.get(), &GatewaySession::writeEnded, this, &FrmPRIGroups::onWriteEnded);
+
+    // The file commands work from every page.
+    auto *openAction = new QAction(QStringLiteral("Open file"), this);
+    openAction->setObjectName(QStringLiteral("actOpenFile"));
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    openAction->setShortcutContext(Qt::WindowShortcut);
+    connect(openAction, &QAction::triggered, this, &FrmPRIGroups::cmdOpenFile_Click);
+    addAction(openAction);
+    auto *saveAction = new QAction(QStringLiteral("Save to file"), this);
+    saveAction->setObjectName(QStringLiteral("actSaveFile"));
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveAction->setShortcutContext(Qt::WindowShortcut);
+    connect(saveAction, &QAction::triggered, this, &FrmPRIGroups::cmdSaveFile_Click);
+    addAction(saveAction);
+    fillRecentMenu();
 }
 
 void FrmPRIGroups::updateChangeMarks()
@@ -216,6 +254,37 @@ QWidget *FrmPRIGroups::buildTopBar()
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     connect(cmdRefresh, &QPushButton::clicked, this, &FrmPRIGroups::cmdRefresh_Click);
 
+    cmdOpenFile = new QToolButton(framTOP);
+    cmdOpenFile->setObjectName(QStringLiteral("cmdOpenFile"));
+    cmdOpenFile->setText(QStringLiteral("Open file"));
+    cmdOpenFile->setAccessibleName(QStringLiteral("Open file"));
+    cmdOpenFile->setToolTip(QStringLiteral("Open file (Ctrl+O); the arrow offers the recent files"));
+    cmdOpenFile->setPopupMode(QToolButton::MenuButtonPopup);
+    m_recentMenu = new QMenu(cmdOpenFile);
+    m_recentMenu->setObjectName(QStringLiteral("mnuRecentFiles"));
+    cmdOpenFile->setMenu(m_recentMenu);
+    connect(cmdOpenFile, &QToolButton::clicked, this, &FrmPRIGroups::cmdOpenFile_Click);
+
+    cmdSaveFile = new QPushButton(QStringLiteral("Save to file"), framTOP);
+    cmdSaveFile->setObjectName(QStringLiteral("cmdSaveFile"));
+    cmdSaveFile->setAccessibleName(QStringLiteral("Save to file"));
+    cmdSaveFile->setToolTip(QStringLiteral("Save to file (Ctrl+S)"));
+    connect(cmdSaveFile, &QPushButton::clicked, this, &FrmPRIGroups::cmdSaveFile_Click);
+
+    cmdWriteAll = new QPushButton(QStringLiteral("Write all pages"), framTOP);
+    cmdWriteAll->setObjectName(QStringLiteral("cmdWriteAll"));
+    cmdWriteAll->setAccessibleName(QStringLiteral("Write all pages"));
+    connect(cmdWriteAll, &QPushButton::clicked, this, &FrmPRIGroups::cmdWriteAll_Click);
+
+    auto *lblSourceCaption = new QLabel(QStringLiteral("Values from:"), framTOP);
+    lblSourceCaption->setObjectName(QStringLiteral("lblSourceCaption"));
+    lblSource = new QLabel(framTOP);
+    lblSource->setObjectName(QStringLiteral("lblSource"));
+    lblSource->setAccessibleName(QStringLiteral("Values from"));
+    lblSource->setStyleSheet(QString::fromLatin1(kBlueLabelStyle));
+    lblSource->setTextFormat(Qt::PlainText);
+    lblSource->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto *lblVersionCaption = new QLabel(QStringLiteral("Version:"), framTOP);
     lblVersionCaption->setObjectName(QStringLiteral("lblVersionCaption"));
 
@@ -250,6 +319,12 @@ QWidget *FrmPRIGroups::buildTopBar()
     row->setSpacing(6);
     row->addWidget(cmbReset);
     row->addWidget(cmdRefresh);
+    row->addWidget(cmdOpenFile);
+    row->addWidget(cmdSaveFile);
+    row->addWidget(cmdWriteAll);
+    row->addSpacing(16);
+    row->addWidget(lblSourceCaption);
+    row->addWidget(lblSource);
     row->addSpacing(16);
     row->addWidget(lblVersionCaption);
     row->addWidget(lblESN);
@@ -507,7 +582,11 @@ void FrmPRIGroups::cmdAbout_Click()
 
 void FrmPRIGroups::cmdRefresh_Click()
 {
+    // The session lets go of opened values: the pages show the gateway again.
     m_session->refresh();
+    m_filePages.clear();
+    m_fileVersion.clear();
+    lblSource->setText(kSourceGateway);
 }
 
 void FrmPRIGroups::cmbReset_Click()
@@ -545,6 +624,210 @@ void FrmPRIGroups::cmdSAVE_Click()
     if (records.entries.isEmpty())
         return;
     m_session->write(records.entries, QStringLiteral("write"), kPageSaveStep);
+}
+
+// Configuration files ---------------------------------------------------------
+
+void FrmPRIGroups::showMessage(const QString &text, const QString &title, QMessageBox::Icon icon)
+{
+    MessageRequest message;
+    message.text = text;
+    message.title = title;
+    message.icon = icon;
+    m_messages.show(this, message);
+}
+
+QString FrmPRIGroups::chooseFile(bool save)
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    const QString folder = settings.value(kSectionFiles, kKeyFolder);
+    QString path;
+    if (m_chooseFile) {
+        path = m_chooseFile(save, folder);
+    } else {
+        QFileDialog dialog(this, save ? QStringLiteral("Save to file") : QStringLiteral("Open file"), folder, kFileFilter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(QString::fromLatin1(ConfigurationFile::kSuffix));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    }
+    if (path.isEmpty())
+        return {};
+    if (save && QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + QString::fromLatin1(ConfigurationFile::kSuffix);
+    settings.setValue(kSectionFiles, kKeyFolder, QFileInfo(path).absolutePath());
+    return path;
+}
+
+QStringList FrmPRIGroups::recentFiles() const
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    QStringList paths;
+    for (int number = 1; number <= kRecentFileCount; ++number) {
+        const QString path = settings.value(kSectionFiles, recentKey(number));
+        if (!path.isEmpty() && !paths.contains(path))
+            paths << path;
+    }
+    return paths;
+}
+
+void FrmPRIGroups::storeRecentFiles(const QStringList &paths)
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    for (int number = 1; number <= kRecentFileCount; ++number)
+        settings.setValue(kSectionFiles, recentKey(number), paths.value(number - 1));
+    fillRecentMenu();
+}
+
+void FrmPRIGroups::rememberFile(const QString &path)
+{
+    QStringList paths = recentFiles();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    paths.removeAll(absolute);
+    paths.prepend(absolute);
+    storeRecentFiles(paths.mid(0, kRecentFileCount));
+}
+
+void FrmPRIGroups::fillRecentMenu()
+{
+    m_recentMenu->clear();
+    const QStringList paths = recentFiles();
+    for (const QString &path : paths) {
+        QAction *entry = m_recentMenu->addAction(QDir::toNativeSeparators(path));
+        connect(entry, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+    }
+    if (paths.isEmpty())
+        m_recentMenu->addAction(QStringLiteral("No recent files"))->setEnabled(false);
+}
+
+void FrmPRIGroups::cmdOpenFile_Click()
+{
+    const QString path = chooseFile(false);
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+void FrmPRIGroups::openRecentFile(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        QStringList paths = recentFiles();
+        paths.removeAll(path);
+        storeRecentFiles(paths);
+        showMessage(QStringLiteral("The file %1 no longer exists; it is taken off the recent files.")
+                        .arg(QDir::toNativeSeparators(path)),
+            QStringLiteral("Open file"), QMessageBox::Warning);
+        return;
+    }
+    openFile(path);
+}
+
+void FrmPRIGroups::openFile(const QString &path)
+{
+    const ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
+    if (!read.contents) {
+        showMessage(QStringLiteral("The file %1 cannot be opened.\n%2").arg(QDir::toNativeSeparators(path), read.error),
+            QStringLiteral("Error"), QMessageBox::Critical);
+        return;
+    }
+    const ConfigurationFile::Contents &contents = *read.contents;
+    // The file's pages take its records; the pages it does not hold keep what they show.
+    QString refusal;
+    const QList<QueueEntry> entries = ConfigurationFile::records(contents.values, contents.pages, &refusal);
+    ConfigurationValues values = m_session->configuration().values();
+    for (const QueueEntry &entry : entries) {
+        if (const auto fields = FieldCodecs::splitString(entry.Cmd.mid(3), QLatin1Char(',')))
+            values.applyRecord(entry.Cmd.left(3), *fields);
+    }
+    // Held first, so that a read under way cannot put the gateway's values back.
+    m_session->holdConfiguration(true);
+    m_session->configuration().setValues(values);
+    m_filePages = contents.pages;
+    m_fileVersion = contents.header.version;
+    lblSource->setText(QFileInfo(path).fileName());
+    rememberFile(path);
+}
+
+void FrmPRIGroups::cmdSaveFile_Click()
+{
+    const QString path = chooseFile(true);
+    if (path.isEmpty())
+        return;
+    ConfigurationFile::Header header;
+    header.version = m_session->version();
+    header.source = m_readSource;
+    QString error;
+    const QByteArray bytes = ConfigurationFile::compose(m_session->configuration(), header, &error);
+    if (bytes.isEmpty() || !ConfigurationFile::save(path, bytes, &error)) {
+        showMessage(error, QStringLiteral("Error"), QMessageBox::Critical);
+        return;
+    }
+    rememberFile(path);
+}
+
+void FrmPRIGroups::cmdWriteAll_Click()
+{
+    if (!objSpool->isConnected()) {
+        showMessage(kNotConnected, QStringLiteral("info"), QMessageBox::Information);
+        return;
+    }
+    const QList<int> pages = !m_filePages.isEmpty()
+        ? m_filePages
+        : QList<int>(ConfigurationFile::kPageOrder.begin(), ConfigurationFile::kPageOrder.end());
+    QString refusal;
+    const QList<QueueEntry> entries = ConfigurationFile::records(m_session->configuration(), pages, &refusal);
+    if (entries.isEmpty()) {
+        // Nothing is written when one of the pages cannot be.
+        if (!refusal.isEmpty())
+            showMessage(refusal, QStringLiteral("info"), QMessageBox::Information);
+        return;
+    }
+    const QString version = m_session->version();
+    if (!m_fileVersion.isEmpty() && m_fileVersion != version) {
+        MessageRequest question;
+        question.text = QStringLiteral("The file was read from a gateway reporting \"%1\"; this gateway reports "
+                                       "\"%2\". Write the file's pages anyway?")
+                            .arg(m_fileVersion, version);
+        question.title = QStringLiteral("Write all pages");
+        question.icon = QMessageBox::Warning;
+        question.buttons = QMessageBox::Yes | QMessageBox::No;
+        question.defaultButton = QMessageBox::No;
+        if (m_messages.show(this, question) != QMessageBox::Yes)
+            return;
+    }
+    m_writingAll = m_session->write(entries, QStringLiteral("write"), kPageSaveStep);
+}
+
+QString FrmPRIGroups::linkSource() const
+{
+    if (objSpool->ConnectMode == Protocol::kModeNet)
+        return QStringLiteral("tcp:%1:%2").arg(objSpool->host()).arg(objSpool->port());
+    if (objSpool->ConnectMode == Protocol::kModeSerial)
+        return QStringLiteral("serial:%1").arg(objSpool->devicePath());
+    return {};
+}
+
+void FrmPRIGroups::onReadEnded()
+{
+    m_readSource = linkSource();
+    // A held configuration keeps the opened file's values; otherwise the pages
+    // now show the gateway's.
+    if (m_session->isHoldingConfiguration())
+        return;
+    m_filePages.clear();
+    m_fileVersion.clear();
+    lblSource->setText(kSourceGateway);
+}
+
+void FrmPRIGroups::onWriteEnded(WriteQueue::Outcome outcome)
+{
+    if (!m_writingAll)
+        return;
+    m_writingAll = false;
+    // The gateway holds what the pages show: its reads may show on them again.
+    if (outcome == WriteQueue::Outcome::Complete)
+        m_session->holdConfiguration(false);
 }
 
 // Exit ------------------------------------------------------------------------

@@ -9,13 +9,16 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class CSpooling;
@@ -27,7 +30,9 @@ class WriteQueue;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPushButton;
+class QToolButton;
 class ucProgress;
 class ucToolBar;
 
@@ -66,7 +71,13 @@ public:
         MessageBoxService *messages = nullptr;
         // Shows the connection dialog; empty means the real one.
         ConnectionFlow::DialogRunner chooseConnection;
+        // Asks for a configuration file to save (save true) or open, starting in
+        // folder; an empty answer means cancelled. Empty means the file dialog.
+        std::function<QString(bool save, const QString &folder)> chooseFile;
     };
+
+    // How many files "Open file" offers again, most recent first.
+    static constexpr int kRecentFileCount = 5;
 
     // The monitor log's font as stored in "DBGFont".
     using MonitorFont = ::MonitorFont;
@@ -135,6 +146,26 @@ private:
     void cmdRefresh_Click();
     void cmbReset_Click();
 
+    // Configuration files. Open puts a file's pages on the pages and holds them
+    // against the gateway's reads; Save writes every page; Write all pages sends
+    // the opened file's pages (or every page) to the gateway as one write.
+    void cmdOpenFile_Click();
+    void cmdSaveFile_Click();
+    void cmdWriteAll_Click();
+    void openFile(const QString &path);
+    void openRecentFile(const QString &path);
+    // The chosen file's path (".gwcfg" added when it has no suffix), its folder
+    // remembered for the next time; empty when cancelled.
+    QString chooseFile(bool save);
+    QStringList recentFiles() const;
+    void storeRecentFiles(const QStringList &paths);
+    void rememberFile(const QString &path);
+    void fillRecentMenu();
+    // Where the gateway last read was read from: "tcp:HOST:PORT" or "serial:DEVICE".
+    QString linkSource() const;
+    void onReadEnded();
+    void onWriteEnded(WriteQueue::Outcome outcome);
+    void showMessage(const QString &text, const QString &title, QMessageBox::Icon icon);
 
     QString m_settingsFolder;
     QString m_stylesFolder;
@@ -146,6 +177,11 @@ private:
     QFrame *framTOP = nullptr;
     QPushButton *cmbReset = nullptr;
     QPushButton *cmdRefresh = nullptr;
+    QToolButton *cmdOpenFile = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QPushButton *cmdSaveFile = nullptr;
+    QPushButton *cmdWriteAll = nullptr;
+    QLabel *lblSource = nullptr;
     QLabel *lblESN = nullptr;
     QLabel *lblDate = nullptr;
     QComboBox *cmbSkin = nullptr;
@@ -159,6 +195,16 @@ private:
     QTimer m_marksTimer;
     // Outlives every view of it: the window's body deletes the views first.
     std::unique_ptr<GatewaySession> m_session;
+
+    std::function<QString(bool save, const QString &folder)> m_chooseFile;
+    // The pages and header version of the file last opened, until the gateway
+    // is read into the pages again.
+    QList<int> m_filePages;
+    QString m_fileVersion;
+    // Where the last read from a gateway came from; empty before any.
+    QString m_readSource;
+    // A "Write all pages" is running.
+    bool m_writingAll = false;
 
     QPointer<QWidget> m_splash;
     MonitorFont m_monitorFont;
