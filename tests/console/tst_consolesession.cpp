@@ -1,8 +1,10 @@
 // An operator's session end to end: the real main window, offscreen, against the
 // gateway simulator run as its own process. Log on, change one value on every
 // configuration page and save it (the journey the window-less session runs too),
-// read the pages back, disconnect; and a value the gateway refuses.
+// read the pages back, disconnect; a value the gateway refuses; and a
+// configuration kept in a file, opened again and written back.
 
+#include <configurationfile.h>
 #include <coolflex.h>
 #include <cspooling.h>
 #include <frmconnectionselect.h>
@@ -18,11 +20,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -47,6 +54,7 @@ private slots:
 
     void operatorJourney();
     void refusedEntry();
+    void configurationFile();
 
 private:
     void logOn();
@@ -55,6 +63,7 @@ private:
     QString writeOutcome() const { return m_outcomes->outcome(); }
     QStringList configLines() const { return m_simulator->configLines(); }
     QStringList shownTexts() const { return m_messages->shownTexts(); }
+    QStringList markedKeys() const;
     template<typename T> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -62,6 +71,9 @@ private:
     std::unique_ptr<ScriptedMessageBoxes> m_messages;
     std::unique_ptr<FrmPRIGroups> m_window;
     std::unique_ptr<WriteOutcomeWatch> m_outcomes;
+    quint16 m_port = 0;
+    // What the file dialog answers.
+    QString m_chosenFile;
 };
 
 void tst_ConsoleSession::init()
@@ -72,12 +84,14 @@ void tst_ConsoleSession::init()
     QVERIFY(m_simulator->start({u"--listen"_s, u"127.0.0.1:0"_s}));
     const quint16 port = m_simulator->listenPort(kWaitMs);
     QVERIFY2(port != 0, "the simulator did not say which port it listens on");
+    m_port = port;
 
     m_messages = std::make_unique<ScriptedMessageBoxes>();
     FrmPRIGroups::Options options;
     options.settingsFolder = m_dir->path();
     options.messages = m_messages.get();
     options.chooseConnection = [port] { return tcpClientChoice(port); };
+    options.chooseFile = [this](bool, const QString &) { return m_chosenFile; };
     m_window = std::make_unique<FrmPRIGroups>(options);
     m_outcomes = std::make_unique<WriteOutcomeWatch>(*m_window->writeQueue(), *m_window->progressStrip());
     m_window->startUp();
@@ -178,6 +192,119 @@ void tst_ConsoleSession::refusedEntry()
     QCOMPARE(panel(), u"failed write to gateway"_s);
     QCOMPARE(configLines(), before);
     QVERIFY(m_window->objSpool->isConnected());
+}
+
+QStringList tst_ConsoleSession::markedKeys() const
+{
+    QStringList keys;
+    for (const QString &key : m_window->toolBar()->buttonKeys()) {
+        if (m_window->toolBar()->isButtonMarked(key))
+            keys << key;
+    }
+    return keys;
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The lines of a configuration file or of the simulator's, comments left out.
+QStringList recordLines(const QStringList &lines)
+{
+    QStringList records;
+    for (const QString &line : lines) {
+        if (!line.isEmpty() && !line.startsWith(u'#'))
+            records << line;
+    }
+    return records;
+}
+
+} // namespace
+
+// Saved from the gateway, two pages changed on the gateway after it, opened
+// again while disconnected, kept through the next log-on read, and written back
+// whole; a file with a faulty line changes nothing.
+void tst_ConsoleSession::configurationFile()
+{
+    logOn();
+    GatewaySession &session = *m_window->session();
+    const ConfigurationFile::Header header {kVersion, u"tcp:127.0.0.1:%1"_s.arg(m_port)};
+    // The dialog's name has no suffix: the console adds it.
+    m_chosenFile = m_dir->filePath(u"gateway"_s);
+    const QString path = m_chosenFile + u".gwcfg"_s;
+    control<QPushButton>(u"cmdSaveFile"_s)->click();
+    const QByteArray saved = fileBytes(path);
+    QCOMPARE(saved, ConfigurationFile::compose(session.configuration(), header, nullptr));
+    QVERIFY(!saved.isEmpty());
+    control<QPushButton>(u"cmdSaveFile"_s)->click();
+    QCOMPARE(fileBytes(path), saved);
+    QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway"_s);
+
+    const QList<JourneyStep> journey = ::operatorJourney();
+    QHash<QString, QString> originals;
+    for (const JourneyStep &step : journey.mid(0, 2)) {
+        const QStringList before = configLines();
+        for (const JourneyEdit &edit : step.edits) {
+            auto *text = control<QLineEdit>(edit.control);
+            QVERIFY(text->text() != edit.text);
+            originals.insert(edit.control, text->text());
+            text->setText(edit.text);
+        }
+        m_window->toolBar()->button(step.toolbarKey)->trigger();
+        saveShownPage();
+        QTRY_COMPARE_WITH_TIMEOUT(configLines(), linesAfter(before, step), kWaitMs);
+    }
+    const QStringList changedKeys {journey.at(0).toolbarKey, journey.at(1).toolbarKey};
+    m_window->toolBar()->button(u"connect"_s)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->objSpool->isConnected(), kWaitMs);
+
+    // Opened while disconnected: the pages show the file, and the two pages the
+    // gateway holds otherwise are marked.
+    m_chosenFile = path;
+    control<QToolButton>(u"cmdOpenFile"_s)->click();
+    QCOMPARE(ConfigurationFile::compose(session.configuration(), header, nullptr), saved);
+    QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
+    QTRY_COMPARE(markedKeys(), changedKeys);
+
+    // The log-on read fills the gateway's values and leaves the pages alone.
+    QSignalSpy reads(&session, &GatewaySession::readEnded);
+    m_outcomes->clear();
+    logOn();
+    QTRY_COMPARE_WITH_TIMEOUT(reads.size(), 1, kWaitMs);
+    QCOMPARE(ConfigurationFile::compose(session.configuration(), header, nullptr), saved);
+    for (const auto &[name, text] : originals.asKeyValueRange())
+        QCOMPARE(control<QLineEdit>(name)->text(), text);
+    QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
+    QTRY_COMPARE(markedKeys(), changedKeys);
+
+    control<QPushButton>(u"cmdWriteAll"_s)->click();
+    QVERIFY2(m_window->writeQueue()->isWriting(), qPrintable(shownTexts().join(u" | "_s)));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
+    QCOMPARE(writeOutcome(), kWriteComplete);
+    QCOMPARE(recordLines(configLines()), recordLines(QString::fromLatin1(saved).split(u'\n')));
+    QTRY_COMPARE(markedKeys(), QStringList());
+    QVERIFY(!session.isHoldingConfiguration());
+    QVERIFY2(m_messages->shown.isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
+
+    // One record with a field too many: refused with its line, and nothing changes.
+    QStringList lines = QString::fromLatin1(saved).split(u'\n');
+    const qsizetype fxs = lines.indexOf(QRegularExpression(u"FXS.*"_s));
+    QVERIFY(fxs > 0);
+    lines[fxs] += u",1"_s;
+    m_chosenFile = m_dir->filePath(u"faulty.gwcfg"_s);
+    QVERIFY(ConfigurationFile::save(m_chosenFile, lines.join(u'\n').toLatin1(), nullptr));
+    const ConfigurationValues shown = session.configuration().values();
+    control<QToolButton>(u"cmdOpenFile"_s)->click();
+    QCOMPARE(m_messages->shown.size(), 1);
+    QCOMPARE(m_messages->shown.at(0).title, u"Error"_s);
+    QVERIFY2(m_messages->shown.at(0).text.contains(u"line %1: "_s.arg(fxs + 1)), qPrintable(shownTexts().join(u' ')));
+    QVERIFY(session.configuration().values() == shown);
+    QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
+    QVERIFY(!session.isHoldingConfiguration());
 }
 
 QTEST_MAIN(tst_ConsoleSession)
