@@ -20,10 +20,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -240,7 +242,11 @@ void tst_ConsoleSession::configurationFile()
     const QByteArray saved = fileBytes(path);
     QCOMPARE(saved, ConfigurationFile::compose(session.configuration(), header, nullptr));
     QVERIFY(!saved.isEmpty());
-    control<QPushButton>(u"cmdSaveFile"_s)->click();
+    // Saved again from a page by its shortcut, unchanged: the same bytes.
+    QVERIFY(QFile::remove(path));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(control<QLineEdit>(u"txtFXO_DLP"_s), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fileBytes(path), saved);
     QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway"_s);
 
@@ -264,8 +270,12 @@ void tst_ConsoleSession::configurationFile()
 
     // Opened while disconnected: the pages show the file, and the two pages the
     // gateway holds otherwise are marked.
-    m_chosenFile = path;
-    control<QToolButton>(u"cmdOpenFile"_s)->click();
+    // Opened from the recent files of the button's menu, without the dialog.
+    m_chosenFile.clear();
+    const QList<QAction *> recent = control<QToolButton>(u"cmdOpenFile"_s)->menu()->actions();
+    QCOMPARE(recent.size(), 1);
+    QCOMPARE(recent.at(0)->text(), QDir::toNativeSeparators(path));
+    recent.at(0)->trigger();
     QCOMPARE(ConfigurationFile::compose(session.configuration(), header, nullptr), saved);
     QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
     QTRY_COMPARE(markedKeys(), changedKeys);
