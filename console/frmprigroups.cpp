@@ -1,11 +1,13 @@
 #include "frmprigroups.h"
 
+#include "comparedialog.h"
 #include "configpages.h"
 #include "messageboxqueuequestions.h"
 
 #include <configurationfile.h>
 #include <writequeue.h>
 
+#include <coolflex.h>
 #include <cspooling.h>
 #include <fieldcodecs.h>
 #include <frmabout.h>
@@ -22,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -37,6 +40,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -49,6 +54,8 @@ const QString kKeySkinNum = QStringLiteral("num");
 
 // Configuration files: the folder last used and the files recently opened or saved.
 const QString kSectionFiles = QStringLiteral("Files");
+const QString kSectionOptions = QStringLiteral("Options");
+const QString kKeyPreviewSave = QStringLiteral("PreviewSave");
 const QString kKeyFolder = QStringLiteral("Folder");
 QString recentKey(int number)
 {
@@ -276,6 +283,27 @@ QWidget *FrmPRIGroups::buildTopBar()
     cmdWriteAll->setAccessibleName(QStringLiteral("Write all pages"));
     connect(cmdWriteAll, &QPushButton::clicked, this, &FrmPRIGroups::cmdWriteAll_Click);
 
+    cmdCompare = new QToolButton(framTOP);
+    cmdCompare->setObjectName(QStringLiteral("cmdCompare"));
+    cmdCompare->setText(QStringLiteral("Compare"));
+    cmdCompare->setAccessibleName(QStringLiteral("Compare"));
+    cmdCompare->setToolTip(QStringLiteral("Compare the pages with the gateway or a file"));
+    cmdCompare->setPopupMode(QToolButton::InstantPopup);
+    auto *compareMenu = new QMenu(cmdCompare);
+    compareMenu->setObjectName(QStringLiteral("mnuCompare"));
+    compareMenu->addAction(QStringLiteral("With the gateway as last read"), this, &FrmPRIGroups::compareWithGateway)
+        ->setObjectName(QStringLiteral("actCompareGateway"));
+    compareMenu->addAction(QStringLiteral("With a file..."), this, &FrmPRIGroups::compareWithFile)
+        ->setObjectName(QStringLiteral("actCompareFile"));
+    compareMenu->addAction(QStringLiteral("With the gateway as it is now"), this, &FrmPRIGroups::compareWithGatewayNow)
+        ->setObjectName(QStringLiteral("actCompareNow"));
+    cmdCompare->setMenu(compareMenu);
+
+    chkPreview = new QCheckBox(QStringLiteral("Preview saves"), framTOP);
+    chkPreview->setObjectName(QStringLiteral("chkPreview"));
+    chkPreview->setToolTip(QStringLiteral("Show what Save Data will change before it writes"));
+    connect(chkPreview, &QCheckBox::toggled, this, &FrmPRIGroups::chkPreview_Toggled);
+
     auto *lblSourceCaption = new QLabel(QStringLiteral("Values from:"), framTOP);
     lblSourceCaption->setObjectName(QStringLiteral("lblSourceCaption"));
     lblSource = new QLabel(framTOP);
@@ -322,6 +350,8 @@ QWidget *FrmPRIGroups::buildTopBar()
     row->addWidget(cmdOpenFile);
     row->addWidget(cmdSaveFile);
     row->addWidget(cmdWriteAll);
+    row->addWidget(cmdCompare);
+    row->addWidget(chkPreview);
     row->addSpacing(16);
     row->addWidget(lblSourceCaption);
     row->addWidget(lblSource);
@@ -429,6 +459,12 @@ void FrmPRIGroups::startUp(QWidget *splash)
 void FrmPRIGroups::loadPreferences()
 {
     m_configPages->prepareForStartup();
+    {
+        // Off unless stored on, so that Save Data writes at once as it always has.
+        SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+        const QSignalBlocker quiet(chkPreview);
+        chkPreview->setChecked(settings.value(kSectionOptions, kKeyPreviewSave) == QLatin1String("1"));
+    }
     loadSkinPreference();
     loadMonitorFont();
     layoutPages();
@@ -623,7 +659,89 @@ void FrmPRIGroups::cmdSAVE_Click()
     }
     if (records.entries.isEmpty())
         return;
+    if (chkPreview->isChecked() && !previewSave(index))
+        return;
     m_session->write(records.entries, QStringLiteral("write"), kPageSaveStep);
+}
+
+bool FrmPRIGroups::previewSave(int page)
+{
+    const QList<ConfigurationDiff::Difference> differences = ConfigurationDiff::differences(
+        m_session->configuration().values(), m_session->gatewayValues(), {page});
+    CompareDialog preview(CompareDialog::Mode::Preview,
+        QStringLiteral("Save %1").arg(ConfigurationDiff::pageTitle(page)), QStringLiteral("Pages"),
+        QStringLiteral("Gateway"), differences, this);
+    connect(&preview, &CompareDialog::fieldActivated, this, &FrmPRIGroups::showField);
+    return preview.exec() == QDialog::Accepted;
+}
+
+void FrmPRIGroups::chkPreview_Toggled(bool checked)
+{
+    SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
+    settings.setValue(kSectionOptions, kKeyPreviewSave, checked ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+// Compare ---------------------------------------------------------------------
+
+void FrmPRIGroups::compareWithGateway()
+{
+    showDifferences(QStringLiteral("Gateway"),
+        ConfigurationDiff::differences(m_session->configuration().values(), m_session->gatewayValues()));
+}
+
+void FrmPRIGroups::compareWithFile()
+{
+    const QString path = chooseFile(false);
+    if (path.isEmpty())
+        return;
+    const ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
+    if (!read.contents) {
+        showMessage(QStringLiteral("The file %1 cannot be opened.\n%2").arg(QDir::toNativeSeparators(path), read.error),
+            QStringLiteral("Error"), QMessageBox::Critical);
+        return;
+    }
+    // Only the pages the file holds are compared.
+    showDifferences(QFileInfo(path).fileName(),
+        ConfigurationDiff::differences(
+            m_session->configuration().values(), read.contents->values, read.contents->pages));
+}
+
+void FrmPRIGroups::compareWithGatewayNow()
+{
+    if (!objSpool->isConnected()) {
+        showMessage(QStringLiteral("The gateway not connected, you must to connect first."), QStringLiteral("info"),
+            QMessageBox::Information);
+        return;
+    }
+    if (m_comparingNow || !m_session->readGateway())
+        return;
+    m_comparingNow = true;
+}
+
+void FrmPRIGroups::showDifferences(const QString &sideB, const QList<ConfigurationDiff::Difference> &differences)
+{
+    CompareDialog dialog(CompareDialog::Mode::Compare, QStringLiteral("Compare"), QStringLiteral("Pages"), sideB,
+        differences, this);
+    connect(&dialog, &CompareDialog::fieldActivated, this, &FrmPRIGroups::showField);
+    dialog.exec();
+}
+
+void FrmPRIGroups::showField(int page, const QString &control, int row, int col)
+{
+    for (const PageButton &button : kPageButtons) {
+        if (button.page == page) {
+            if (QAction *key = m_toolBar->button(QString::fromLatin1(button.key)))
+                key->trigger();
+        }
+    }
+    if (row > 0) {
+        if (auto *grid = findChild<CoolFlex *>(control)) {
+            grid->grid()->setCurrentIndex(grid->grid()->model()->index(row, col));
+            grid->grid()->setFocus();
+        }
+    } else if (auto *widget = findChild<QWidget *>(control)) {
+        widget->setFocus();
+    }
 }
 
 // Configuration files ---------------------------------------------------------
@@ -808,9 +926,18 @@ QString FrmPRIGroups::linkSource() const
     return {};
 }
 
-void FrmPRIGroups::onReadEnded()
+void FrmPRIGroups::onReadEnded(WriteQueue::Outcome outcome)
 {
     m_readSource = linkSource();
+    // A compare with the gateway as it is now read into the gateway's values only.
+    if (m_comparingNow) {
+        m_comparingNow = false;
+        if (outcome == WriteQueue::Outcome::Complete) {
+            showDifferences(QStringLiteral("Gateway now"),
+                ConfigurationDiff::differences(m_session->configuration().values(), m_session->gatewayValues()));
+        }
+        return;
+    }
     // A held configuration keeps the opened file's values; otherwise the pages
     // now show the gateway's.
     if (m_session->isHoldingConfiguration())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <connectionflow.h>
+#include <configurationdiff.h>
 #include <gatewaysession.h>
 #include <pages.h>
 #include <queueentry.h>
@@ -30,6 +31,7 @@ class WriteQueue;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QCheckBox;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -152,6 +154,17 @@ private:
     void cmdOpenFile_Click();
     void cmdSaveFile_Click();
     void cmdWriteAll_Click();
+    // Compare: the pages against the gateway as last read, a file, or the
+    // gateway as it is now (read without touching the pages).
+    void compareWithGateway();
+    void compareWithFile();
+    void compareWithGatewayNow();
+    void showDifferences(const QString &sideB, const QList<ConfigurationDiff::Difference> &differences);
+    // Shows the field of a difference on its page and gives it the focus.
+    void showField(int page, const QString &control, int row, int col);
+    // "Preview saves": asks before a page save, showing what it changes; true to write.
+    bool previewSave(int page);
+    void chkPreview_Toggled(bool checked);
     void openFile(const QString &path);
     void openRecentFile(const QString &path);
     // The chosen file's path (".gwcfg" added when it has no suffix), its folder
@@ -163,7 +176,7 @@ private:
     void fillRecentMenu();
     // Where the gateway last read was read from: "tcp:HOST:PORT" or "serial:DEVICE".
     QString linkSource() const;
-    void onReadEnded();
+    void onReadEnded(WriteQueue::Outcome outcome);
     void onWriteEnded(WriteQueue::Outcome outcome);
     void showMessage(const QString &text, const QString &title, QMessageBox::Icon icon);
 
@@ -181,6 +194,10 @@ private:
     QMenu *m_recentMenu = nullptr;
     QPushButton *cmdSaveFile = nullptr;
     QPushButton *cmdWriteAll = nullptr;
+    QToolButton *cmdCompare = nullptr;
+    QCheckBox *chkPreview = nullptr;
+    // Set while a compare with the gateway as it is now waits for its read.
+    bool m_comparingNow = false;
     QLabel *lblSource = nullptr;
     QLabel *lblESN = nullptr;
     QLabel *lblDate = nullptr;

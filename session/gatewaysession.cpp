@@ -1,7 +1,7 @@
 #include "gatewaysession.h"
 
 #include "progressqueueadapter.h"
-#include "recordlayouts.h"
+#include "configurationdiff.h"
 #include "spoolingqueuelink.h"
 
 #include <protocol.h>
@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 
 GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &options, QObject *parent)
     : QObject(parent)
@@ -83,19 +84,11 @@ bool GatewaySession::connectWith(const ConnectionChoice &choice)
 
 QList<int> GatewaySession::changedPages() const
 {
-    const ConfigurationValues::Differences differences = m_configuration.values().differences(m_gatewayValues);
     QList<int> pages;
-    const auto add = [&pages](const RecordLayout *layout) {
-        if (layout && !pages.contains(layout->page))
-            pages << layout->page;
-    };
-    for (const QString &control : differences.controls)
-        add(RecordLayouts::findByControl(control));
-    for (const ConfigurationValues::Cell &cell : differences.cells) {
-        for (const RecordLayout &layout : RecordLayouts::all()) {
-            if (layout.table == cell.table)
-                add(&layout);
-        }
+    for (const ConfigurationDiff::Difference &difference :
+        ConfigurationDiff::differences(m_configuration.values(), m_gatewayValues)) {
+        if (!pages.contains(difference.page))
+            pages << difference.page;
     }
     std::sort(pages.begin(), pages.end());
     return pages;
@@ -122,6 +115,21 @@ void GatewaySession::holdConfiguration(bool hold)
     m_holding = hold;
 }
 
+bool GatewaySession::readGateway()
+{
+    if (!isConnected() || m_queue->isWriting())
+        return false;
+    if (!m_holdAfterRead)
+        m_holdAfterRead = m_holding;
+    m_holding = true;
+    m_flow->RecievingChange();
+    if (!m_queue->isWriting()) {
+        m_holding = *std::exchange(m_holdAfterRead, std::nullopt);
+        return false;
+    }
+    return true;
+}
+
 void GatewaySession::applyRecord(const QString &code, const FieldCodecs::SplitResult &fields)
 {
     if (!m_holding)
@@ -134,6 +142,8 @@ void GatewaySession::onWriteEnded(WriteQueue::Outcome outcome)
 {
     // The log-on is a write of its one command; the records come before its answer.
     const bool isRead = m_queue->g_Queue.size() == 1 && m_queue->g_Queue.first().Cmd.startsWith(Protocol::kLogOn);
+    if (isRead && m_holdAfterRead)
+        m_holding = *std::exchange(m_holdAfterRead, std::nullopt);
     const QPointer<GatewaySession> self(this);
     emit writeEnded(outcome);
     if (self && isRead)

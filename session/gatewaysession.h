@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class ILinkMonitor;
 class ILinkRelay;
@@ -94,6 +95,11 @@ public:
     // the gateway's until they are written or the gateway is read on request.
     void holdConfiguration(bool hold);
     bool isHoldingConfiguration() const { return m_holding; }
+    // Reads the gateway's whole configuration into gatewayValues() only, leaving
+    // the configuration as it is (to compare the pages with the gateway as it is
+    // now); readEnded tells when it is in. False when not connected or a write
+    // is running.
+    bool readGateway();
     // "Restart gateway": asks, and sends the restart only on Yes. True when sent.
     bool restartGateway();
 
@@ -137,4 +143,6 @@ private:
     ILinkRelay *m_relay = nullptr;
     QString m_version;
     bool m_holding = false;
+    // Set while readGateway's read runs: the hold to go back to once it ends.
+    std::optional<bool> m_holdAfterRead;
 };

@@ -4,6 +4,7 @@
 // read the pages back, disconnect; a value the gateway refuses; and a
 // configuration kept in a file, opened again and written back.
 
+#include <comparedialog.h>
 #include <configurationfile.h>
 #include <coolflex.h>
 #include <cspooling.h>
@@ -12,6 +13,8 @@
 #include <gatewaysimulatorprocess.h>
 #include <operatorjourney.h>
 #include <scriptedmessageboxes.h>
+#include <settingsfile.h>
+#include <settingslocation.h>
 #include <ucprogress.h>
 #include <uctoolbar.h>
 #include <writequeue.h>
@@ -19,7 +22,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -31,7 +36,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -57,6 +64,7 @@ private slots:
     void operatorJourney();
     void refusedEntry();
     void configurationFile();
+    void previewAndCompare();
 
 private:
     void logOn();
@@ -315,6 +323,80 @@ void tst_ConsoleSession::configurationFile()
     QVERIFY(session.configuration().values() == shown);
     QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
     QVERIFY(!session.isHoldingConfiguration());
+}
+
+// The answers to the compare and preview dialogs: each dialog that comes up is
+// read (its summary, then one line per difference) and closed with a button;
+// the first difference is activated first when asked.
+struct CompareDialogs
+{
+    explicit CompareDialogs(bool activateFirst = false)
+    {
+        timer.start(20);
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this, activateFirst] {
+            auto *dialog = qobject_cast<CompareDialog *>(QApplication::activeModalWidget());
+            if (!dialog || answers.isEmpty())
+                return;
+            QStringList lines {dialog->summaryText()};
+            for (int i = 0; i < dialog->list()->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem *item = dialog->list()->topLevelItem(i);
+                lines << QStringList {item->text(0), item->text(1), item->text(2), item->text(3)}.join(u'|');
+            }
+            seen << lines;
+            if (activateFirst && dialog->list()->topLevelItemCount() > 0)
+                emit dialog->list()->itemActivated(dialog->list()->topLevelItem(0), 0);
+            dialog->findChild<QDialogButtonBox *>()->button(answers.takeFirst())->click();
+        });
+    }
+
+    QTimer timer;
+    QList<QDialogButtonBox::StandardButton> answers;
+    QList<QStringList> seen;
+};
+
+// Preview saves (off until chosen, then kept): Cancel writes nothing, OK writes.
+// Compare with the gateway as it is now reads it without touching the pages and
+// lists what they hold beyond it; activating a line shows its field's page.
+void tst_ConsoleSession::previewAndCompare()
+{
+    logOn();
+    auto *preview = control<QCheckBox>(u"chkPreview"_s);
+    QVERIFY(!preview->isChecked());
+    preview->click();
+    QCOMPARE(SettingsFile(SettingsLocation::settingFile(m_dir->path())).value(u"Options"_s, u"PreviewSave"_s), u"1"_s);
+
+    const QStringList before = configLines();
+    auto *dialPause = control<QLineEdit>(u"txtFXO_DLP"_s);
+    const QString stored = dialPause->text();
+    dialPause->setText(u"12"_s);
+    const QString line = u"FXO|Dial Pause (1-255 x 0.1 sec)|%1|%2"_s;
+    {
+        CompareDialogs dialogs;
+        dialogs.answers = {QDialogButtonBox::Cancel};
+        control<QPushButton>(u"cmdSAVE"_s)->click();
+        QCOMPARE(dialogs.seen, (QList<QStringList> {{u"1 difference, on FXO."_s, line.arg(u"12"_s, stored)}}));
+        QVERIFY(!m_window->writeQueue()->isWriting());
+        QCOMPARE(configLines(), before);
+
+        dialogs.answers = {QDialogButtonBox::Ok};
+        saveShownPage();
+        QCOMPARE(dialogs.seen.size(), 2);
+        QCOMPARE(writeOutcome(), kWriteComplete);
+        QTRY_COMPARE_WITH_TIMEOUT(configLines().join(u'\n').contains(u"FXO0,,3,4,11,12,"_s), true, kWaitMs);
+    }
+
+    dialPause->setText(u"13"_s);
+    m_window->toolBar()->button(u"isdn"_s)->trigger();
+    CompareDialogs dialogs(true);
+    dialogs.answers = {QDialogButtonBox::Close};
+    m_window->findChild<QAction *>(u"actCompareNow"_s)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.seen.size(), 1, kWaitMs);
+    QCOMPARE(dialogs.seen.first(), (QStringList {u"1 difference, on FXO."_s, line.arg(u"13"_s, u"12"_s)}));
+    QCOMPARE(dialPause->text(), u"13"_s);
+    QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway"_s);
+    QCOMPARE(m_window->visiblePage(), int(Pages::PageFXO));
+    QVERIFY(m_window->toolBar()->isButtonMarked(u"main"_s));
+    QVERIFY(!m_window->session()->isHoldingConfiguration());
 }
 
 QTEST_MAIN(tst_ConsoleSession)
