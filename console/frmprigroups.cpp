@@ -635,11 +635,7 @@ void FrmPRIGroups::cmbReset_Click()
 void FrmPRIGroups::cmdSAVE_Click()
 {
     if (!objSpool->isConnected()) {
-        MessageRequest notice;
-        notice.text = QStringLiteral("The gateway not connected, you must to connect first.");
-        notice.title = QStringLiteral("info");
-        notice.icon = QMessageBox::Information;
-        m_messages.show(this, notice);
+        showMessage(kNotConnected, QStringLiteral("info"), QMessageBox::Information);
         return;
     }
 
@@ -650,11 +646,7 @@ void FrmPRIGroups::cmdSAVE_Click()
     const ConfigPages::SaveRecords records = m_configPages->buildSave(index);
     if (!records.refusal.isEmpty()) {
         // Nothing of the page is written when one of its rows cannot be.
-        MessageRequest refusal;
-        refusal.text = records.refusal;
-        refusal.title = QStringLiteral("info");
-        refusal.icon = QMessageBox::Information;
-        m_messages.show(this, refusal);
+        showMessage(records.refusal, QStringLiteral("info"), QMessageBox::Information);
         return;
     }
     if (records.entries.isEmpty())
@@ -709,8 +701,7 @@ void FrmPRIGroups::compareWithFile()
 void FrmPRIGroups::compareWithGatewayNow()
 {
     if (!objSpool->isConnected()) {
-        showMessage(QStringLiteral("The gateway not connected, you must to connect first."), QStringLiteral("info"),
-            QMessageBox::Information);
+        showMessage(kNotConnected, QStringLiteral("info"), QMessageBox::Information);
         return;
     }
     if (m_comparingNow || !m_session->readGateway())
