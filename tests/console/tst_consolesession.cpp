@@ -100,7 +100,7 @@ void tst_ConsoleSession::init()
     FrmPRIGroups::Options options;
     options.settingsFolder = m_dir->path();
     options.messages = m_messages.get();
-    options.chooseConnection = [port] { return tcpClientChoice(port); };
+    options.chooseConnection = [this] { return tcpClientChoice(m_port); };
     options.chooseFile = [this](bool, const QString &) { return m_chosenFile; };
     m_window = std::make_unique<FrmPRIGroups>(options);
     m_outcomes = std::make_unique<WriteOutcomeWatch>(*m_window->writeQueue(), *m_window->progressStrip());
@@ -235,9 +235,10 @@ QStringList recordLines(const QStringList &lines)
 
 } // namespace
 
-// Saved from the gateway, two pages changed on the gateway after it, opened
-// again while disconnected, kept through the next log-on read, and written back
-// whole; a file with a faulty line changes nothing.
+// Saved from the gateway and opened by a fresh console, two pages changed on the
+// gateway after it, opened again while disconnected, kept through the next log-on
+// read, and written back whole; a file with a faulty line changes nothing; a file
+// of another version asks first, and a refused record is skipped.
 void tst_ConsoleSession::configurationFile()
 {
     logOn();
@@ -257,6 +258,28 @@ void tst_ConsoleSession::configurationFile()
     QTest::keyClick(control<QLineEdit>(u"txtFXO_DLP"_s), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fileBytes(path), saved);
     QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway"_s);
+
+    // A fresh console of its own, not connected, opens the file: every page holds
+    // what this one held when it saved.
+    {
+        QTemporaryDir folder;
+        ScriptedMessageBoxes messages;
+        FrmPRIGroups::Options options;
+        options.settingsFolder = folder.path();
+        options.messages = &messages;
+        options.chooseFile = [path](bool, const QString &) { return path; };
+        FrmPRIGroups fresh(options);
+        fresh.startUp();
+        QVERIFY(!(fresh.session()->configuration().values() == session.configuration().values()));
+        fresh.findChild<QToolButton *>(u"cmdOpenFile"_s)->click();
+        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shownTexts().join(u" | "_s)));
+        QVERIFY(fresh.session()->configuration().values() == session.configuration().values());
+        for (const QString &name : {u"txtFXO_DLP"_s, u"txtFXS_Polar"_s, u"txtGSM_PIN1"_s, u"txtSMS_Service"_s})
+            QCOMPARE(fresh.findChild<QLineEdit *>(name)->text(), control<QLineEdit>(name)->text());
+        QCOMPARE(fresh.findChild<QComboBox *>(u"cmbTONE_Work"_s)->currentText(),
+            control<QComboBox>(u"cmbTONE_Work"_s)->currentText());
+        QCOMPARE(fresh.findChild<QLabel *>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
+    }
 
     const QList<JourneyStep> journey = ::operatorJourney();
     QHash<QString, QString> originals;
@@ -323,6 +346,51 @@ void tst_ConsoleSession::configurationFile()
     QVERIFY(session.configuration().values() == shown);
     QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
     QVERIFY(!session.isHoldingConfiguration());
+
+    // Two number-list rows changed in a file from a gateway of another version,
+    // written to a gateway that refuses one record: Write all pages asks first,
+    // and No writes nothing.
+    auto *numbers = control<CoolFlex>(u"ucNumList"_s);
+    QVERIFY(numbers->setTextMatrix(13, 1, u"09121110013"_s));
+    QVERIFY(numbers->setTextMatrix(20, 1, u"09121110020"_s));
+    const ConfigurationFile::Header older {u"GW-3200 v3.11 build 0402"_s, header.source};
+    m_chosenFile = m_dir->filePath(u"older.gwcfg"_s);
+    const QByteArray olderBytes = ConfigurationFile::compose(session.configuration(), older, nullptr);
+    QVERIFY(ConfigurationFile::save(m_chosenFile, olderBytes, nullptr));
+    control<QToolButton>(u"cmdOpenFile"_s)->click();
+    m_window->toolBar()->button(u"connect"_s)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->objSpool->isConnected(), kWaitMs);
+    // Every 52nd "OK" becomes "ERR": the log-on has the first, so row 13, the 51st record, is refused.
+    m_simulator = std::make_unique<GatewaySimulatorProcess>(m_dir->filePath(u"gw.txt"_s));
+    QVERIFY(m_simulator->start({u"--listen"_s, u"127.0.0.1:0"_s, u"--err-every"_s, u"52"_s}));
+    QVERIFY((m_port = m_simulator->listenPort(kWaitMs)) != 0);
+    m_outcomes->clear();
+    logOn();
+    const QStringList before = configLines();
+    m_messages->shown.clear();
+    m_messages->answers = {QMessageBox::No};
+    control<QPushButton>(u"cmdWriteAll"_s)->click();
+    QCOMPARE(m_messages->shown.size(), 1);
+    QCOMPARE(m_messages->shown.at(0).icon, QMessageBox::Warning);
+    QCOMPARE(m_messages->shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(m_messages->shown.at(0).text.contains(older.version));
+    QVERIFY(!m_window->writeQueue()->isWriting());
+
+    // Yes, then Ignore for the refused row: the write ends incomplete, naming it,
+    // and the gateway holds every other record, row 20 changed and row 13 not.
+    m_messages->answers = {QMessageBox::Yes, QMessageBox::Ignore};
+    control<QPushButton>(u"cmdWriteAll"_s)->click();
+    QVERIFY(m_window->writeQueue()->isWriting());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
+    QCOMPARE(writeOutcome(), u"Write data not complete seccessful!"_s);
+    QCOMPARE(shownTexts().mid(2),
+        (QStringList {u"Number List 13: Error: can't write : Number List 13\r\nplease check your data."_s,
+            u"info: Write data not complete seccesful : \r\nNumber List 13\r\n"_s}));
+    QCOMPARE(m_messages->shown.at(2).buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+    QStringList expected = before;
+    expected[expected.indexOf(QRegularExpression(u"LST20.*"_s))] = u"LST20,09121110020,0"_s;
+    QTRY_COMPARE_WITH_TIMEOUT(configLines(), expected, kWaitMs);
+    QVERIFY(session.isHoldingConfiguration());
 }
 
 // The answers to the compare and preview dialogs: each dialog that comes up is
@@ -356,7 +424,8 @@ struct CompareDialogs
 
 // Preview saves (off until chosen, then kept): Cancel writes nothing, OK writes.
 // Compare with the gateway as it is now reads it without touching the pages and
-// lists what they hold beyond it; activating a line shows its field's page.
+// lists what they hold beyond it; activating a line shows its field's page. Compare
+// with the gateway as last read and with a file list what differs from each.
 void tst_ConsoleSession::previewAndCompare()
 {
     logOn();
@@ -365,6 +434,8 @@ void tst_ConsoleSession::previewAndCompare()
     preview->click();
     QCOMPARE(SettingsFile(SettingsLocation::settingFile(m_dir->path())).value(u"Options"_s, u"PreviewSave"_s), u"1"_s);
 
+    m_chosenFile = m_dir->filePath(u"logon.gwcfg"_s);
+    control<QPushButton>(u"cmdSaveFile"_s)->click();
     const QStringList before = configLines();
     auto *dialPause = control<QLineEdit>(u"txtFXO_DLP"_s);
     const QString stored = dialPause->text();
@@ -397,6 +468,18 @@ void tst_ConsoleSession::previewAndCompare()
     QCOMPARE(m_window->visiblePage(), int(Pages::PageFXO));
     QVERIFY(m_window->toolBar()->isButtonMarked(u"main"_s));
     QVERIFY(!m_window->session()->isHoldingConfiguration());
+
+    // With a prefix changed besides: the gateway as last read holds 12, the file
+    // saved at log-on the value stored then, and each compare finds both fields.
+    auto *prefixes = control<CoolFlex>(u"ucPRF"_s);
+    const QString prefixLine = u"Prefixes|row 6, Prefix|0990|%1"_s.arg(prefixes->TextMatrix(6, 1));
+    QVERIFY(prefixes->setTextMatrix(6, 1, u"0990"_s));
+    dialogs.answers = {QDialogButtonBox::Close, QDialogButtonBox::Close};
+    m_window->findChild<QAction *>(u"actCompareGateway"_s)->trigger();
+    m_window->findChild<QAction *>(u"actCompareFile"_s)->trigger();
+    const QString summary = u"2 differences: 1 on Prefixes, 1 on FXO."_s;
+    QCOMPARE(dialogs.seen.mid(1), (QList<QStringList> {{summary, prefixLine, line.arg(u"13"_s, u"12"_s)},
+                                      {summary, prefixLine, line.arg(u"13"_s, stored)}}));
 }
 
 QTEST_MAIN(tst_ConsoleSession)
