@@ -24,7 +24,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -116,6 +115,9 @@ constexpr int kPageMargin = 4;
 // The top bar's height: 480 twips.
 constexpr int kTopBarHeight = 34;
 
+// The most the "Values from" label takes of the top bar (pixels).
+constexpr int kSourceWidth = 160;
+
 // Labels that the gateway fills show blue text on every skin.
 constexpr char kBlueLabelStyle[] = "color: rgb(0, 0, 255);";
 
@@ -176,20 +178,15 @@ FrmPRIGroups::FrmPRIGroups(const Options &options, QWidget *parent)
     connect(m_session.get(), &GatewaySession::readEnded, this, &FrmPRIGroups::onReadEnded);
     connect(m_session.get(), &GatewaySession::writeEnded, this, &FrmPRIGroups::onWriteEnded);
 
-    // The file commands work from every page.
-    auto *openAction = new QAction(QStringLiteral("Open file"), this);
-    openAction->setObjectName(QStringLiteral("actOpenFile"));
-    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    openAction->setShortcutContext(Qt::WindowShortcut);
-    connect(openAction, &QAction::triggered, this, &FrmPRIGroups::cmdOpenFile_Click);
-    addAction(openAction);
-    auto *saveAction = new QAction(QStringLiteral("Save to file"), this);
-    saveAction->setObjectName(QStringLiteral("actSaveFile"));
-    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    saveAction->setShortcutContext(Qt::WindowShortcut);
-    connect(saveAction, &QAction::triggered, this, &FrmPRIGroups::cmdSaveFile_Click);
-    addAction(saveAction);
     fillRecentMenu();
+}
+
+void FrmPRIGroups::showSource(const QString &source)
+{
+    // A long file name is cut in the middle, so that the top bar keeps its
+    // width; the tool tip shows it whole.
+    lblSource->setText(lblSource->fontMetrics().elidedText(source, Qt::ElideMiddle, kSourceWidth));
+    lblSource->setToolTip(source);
 }
 
 void FrmPRIGroups::updateChangeMarks()
@@ -261,35 +258,37 @@ QWidget *FrmPRIGroups::buildTopBar()
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     connect(cmdRefresh, &QPushButton::clicked, this, &FrmPRIGroups::cmdRefresh_Click);
 
-    cmdOpenFile = new QToolButton(framTOP);
-    cmdOpenFile->setObjectName(QStringLiteral("cmdOpenFile"));
-    cmdOpenFile->setText(QStringLiteral("Open file"));
-    cmdOpenFile->setAccessibleName(QStringLiteral("Open file"));
-    cmdOpenFile->setToolTip(QStringLiteral("Open file (Ctrl+O); the arrow offers the recent files"));
-    cmdOpenFile->setPopupMode(QToolButton::MenuButtonPopup);
-    m_recentMenu = new QMenu(cmdOpenFile);
+    // The configuration file's commands share one menu button, so that the top
+    // bar keeps the width the window had before them.
+    cmdFile = new QToolButton(framTOP);
+    cmdFile->setObjectName(QStringLiteral("cmdFile"));
+    cmdFile->setText(QStringLiteral("File"));
+    cmdFile->setAccessibleName(QStringLiteral("File"));
+    cmdFile->setToolTip(QStringLiteral("Open, save, write, compare and preview configuration files"));
+    cmdFile->setPopupMode(QToolButton::InstantPopup);
+    auto *fileMenu = new QMenu(cmdFile);
+    fileMenu->setObjectName(QStringLiteral("mnuFile"));
+    // The file commands work from every page: their shortcuts are the window's.
+    auto *openAction = new QAction(QStringLiteral("Open file..."), this);
+    openAction->setObjectName(QStringLiteral("actOpenFile"));
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    openAction->setShortcutContext(Qt::WindowShortcut);
+    connect(openAction, &QAction::triggered, this, &FrmPRIGroups::cmdOpenFile_Click);
+    addAction(openAction);
+    auto *saveAction = new QAction(QStringLiteral("Save to file..."), this);
+    saveAction->setObjectName(QStringLiteral("actSaveFile"));
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveAction->setShortcutContext(Qt::WindowShortcut);
+    connect(saveAction, &QAction::triggered, this, &FrmPRIGroups::cmdSaveFile_Click);
+    addAction(saveAction);
+    fileMenu->addAction(openAction);
+    m_recentMenu = fileMenu->addMenu(QStringLiteral("Open recent"));
     m_recentMenu->setObjectName(QStringLiteral("mnuRecentFiles"));
-    cmdOpenFile->setMenu(m_recentMenu);
-    connect(cmdOpenFile, &QToolButton::clicked, this, &FrmPRIGroups::cmdOpenFile_Click);
-
-    cmdSaveFile = new QPushButton(QStringLiteral("Save to file"), framTOP);
-    cmdSaveFile->setObjectName(QStringLiteral("cmdSaveFile"));
-    cmdSaveFile->setAccessibleName(QStringLiteral("Save to file"));
-    cmdSaveFile->setToolTip(QStringLiteral("Save to file (Ctrl+S)"));
-    connect(cmdSaveFile, &QPushButton::clicked, this, &FrmPRIGroups::cmdSaveFile_Click);
-
-    cmdWriteAll = new QPushButton(QStringLiteral("Write all pages"), framTOP);
-    cmdWriteAll->setObjectName(QStringLiteral("cmdWriteAll"));
-    cmdWriteAll->setAccessibleName(QStringLiteral("Write all pages"));
-    connect(cmdWriteAll, &QPushButton::clicked, this, &FrmPRIGroups::cmdWriteAll_Click);
-
-    cmdCompare = new QToolButton(framTOP);
-    cmdCompare->setObjectName(QStringLiteral("cmdCompare"));
-    cmdCompare->setText(QStringLiteral("Compare"));
-    cmdCompare->setAccessibleName(QStringLiteral("Compare"));
-    cmdCompare->setToolTip(QStringLiteral("Compare the pages with the gateway or a file"));
-    cmdCompare->setPopupMode(QToolButton::InstantPopup);
-    auto *compareMenu = new QMenu(cmdCompare);
+    fileMenu->addAction(saveAction);
+    fileMenu->addSeparator();
+    QAction *writeAll = fileMenu->addAction(QStringLiteral("Write all pages"), this, &FrmPRIGroups::cmdWriteAll_Click);
+    writeAll->setObjectName(QStringLiteral("actWriteAll"));
+    QMenu *compareMenu = fileMenu->addMenu(QStringLiteral("Compare"));
     compareMenu->setObjectName(QStringLiteral("mnuCompare"));
     compareMenu->addAction(QStringLiteral("With the gateway as last read"), this, &FrmPRIGroups::compareWithGateway)
         ->setObjectName(QStringLiteral("actCompareGateway"));
@@ -297,12 +296,13 @@ QWidget *FrmPRIGroups::buildTopBar()
         ->setObjectName(QStringLiteral("actCompareFile"));
     compareMenu->addAction(QStringLiteral("With the gateway as it is now"), this, &FrmPRIGroups::compareWithGatewayNow)
         ->setObjectName(QStringLiteral("actCompareNow"));
-    cmdCompare->setMenu(compareMenu);
-
-    chkPreview = new QCheckBox(QStringLiteral("Preview saves"), framTOP);
-    chkPreview->setObjectName(QStringLiteral("chkPreview"));
-    chkPreview->setToolTip(QStringLiteral("Show what Save Data will change before it writes"));
-    connect(chkPreview, &QCheckBox::toggled, this, &FrmPRIGroups::chkPreview_Toggled);
+    fileMenu->addSeparator();
+    actPreview = fileMenu->addAction(QStringLiteral("Preview saves"));
+    actPreview->setObjectName(QStringLiteral("actPreview"));
+    actPreview->setCheckable(true);
+    actPreview->setToolTip(QStringLiteral("Show what Save Data will change before it writes"));
+    connect(actPreview, &QAction::toggled, this, &FrmPRIGroups::preview_Toggled);
+    cmdFile->setMenu(fileMenu);
 
     auto *lblSourceCaption = new QLabel(QStringLiteral("Values from:"), framTOP);
     lblSourceCaption->setObjectName(QStringLiteral("lblSourceCaption"));
@@ -347,11 +347,7 @@ QWidget *FrmPRIGroups::buildTopBar()
     row->setSpacing(6);
     row->addWidget(cmbReset);
     row->addWidget(cmdRefresh);
-    row->addWidget(cmdOpenFile);
-    row->addWidget(cmdSaveFile);
-    row->addWidget(cmdWriteAll);
-    row->addWidget(cmdCompare);
-    row->addWidget(chkPreview);
+    row->addWidget(cmdFile);
     row->addSpacing(16);
     row->addWidget(lblSourceCaption);
     row->addWidget(lblSource);
@@ -462,8 +458,8 @@ void FrmPRIGroups::loadPreferences()
     {
         // Off unless stored on, so that Save Data writes at once as it always has.
         SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
-        const QSignalBlocker quiet(chkPreview);
-        chkPreview->setChecked(settings.value(kSectionOptions, kKeyPreviewSave) == QLatin1String("1"));
+        const QSignalBlocker quiet(actPreview);
+        actPreview->setChecked(settings.value(kSectionOptions, kKeyPreviewSave) == QLatin1String("1"));
     }
     loadSkinPreference();
     loadMonitorFont();
@@ -622,7 +618,7 @@ void FrmPRIGroups::cmdRefresh_Click()
     m_session->refresh();
     m_filePages.clear();
     m_fileVersion.clear();
-    lblSource->setText(kSourceGateway);
+    showSource(kSourceGateway);
 }
 
 void FrmPRIGroups::cmbReset_Click()
@@ -651,7 +647,7 @@ void FrmPRIGroups::cmdSAVE_Click()
     }
     if (records.entries.isEmpty())
         return;
-    if (chkPreview->isChecked() && !previewSave(index))
+    if (actPreview->isChecked() && !previewSave(index))
         return;
     m_session->write(records.entries, QStringLiteral("write"), kPageSaveStep);
 }
@@ -667,7 +663,7 @@ bool FrmPRIGroups::previewSave(int page)
     return preview.exec() == QDialog::Accepted;
 }
 
-void FrmPRIGroups::chkPreview_Toggled(bool checked)
+void FrmPRIGroups::preview_Toggled(bool checked)
 {
     SettingsFile settings(SettingsLocation::settingFile(m_settingsFolder));
     settings.setValue(kSectionOptions, kKeyPreviewSave, checked ? QStringLiteral("1") : QStringLiteral("0"));
@@ -854,7 +850,7 @@ void FrmPRIGroups::openFile(const QString &path)
     m_session->configuration().setValues(values);
     m_filePages = contents.pages;
     m_fileVersion = contents.header.version;
-    lblSource->setText(QFileInfo(path).fileName());
+    showSource(QFileInfo(path).fileName());
     rememberFile(path);
 }
 
@@ -935,7 +931,7 @@ void FrmPRIGroups::onReadEnded(WriteQueue::Outcome outcome)
         return;
     m_filePages.clear();
     m_fileVersion.clear();
-    lblSource->setText(kSourceGateway);
+    showSource(kSourceGateway);
 }
 
 void FrmPRIGroups::onWriteEnded(WriteQueue::Outcome outcome)

@@ -31,7 +31,7 @@ class WriteQueue;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QCheckBox;
+class QAction;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -144,6 +144,8 @@ private:
     void cmdSAVE_Click();
     // Marks the toolbar keys of the pages whose values the gateway does not hold yet.
     void updateChangeMarks();
+    // Says where the values on the pages came from: "gateway" or a file name.
+    void showSource(const QString &source);
     void cmdAbout_Click();
     void cmdRefresh_Click();
     void cmbReset_Click();
@@ -164,7 +166,7 @@ private:
     void showField(int page, const QString &control, int row, int col);
     // "Preview saves": asks before a page save, showing what it changes; true to write.
     bool previewSave(int page);
-    void chkPreview_Toggled(bool checked);
+    void preview_Toggled(bool checked);
     void openFile(const QString &path);
     void openRecentFile(const QString &path);
     // The chosen file's path (".gwcfg" added when it has no suffix), its folder
@@ -190,12 +192,9 @@ private:
     QFrame *framTOP = nullptr;
     QPushButton *cmbReset = nullptr;
     QPushButton *cmdRefresh = nullptr;
-    QToolButton *cmdOpenFile = nullptr;
+    QToolButton *cmdFile = nullptr;
     QMenu *m_recentMenu = nullptr;
-    QPushButton *cmdSaveFile = nullptr;
-    QPushButton *cmdWriteAll = nullptr;
-    QToolButton *cmdCompare = nullptr;
-    QCheckBox *chkPreview = nullptr;
+    QAction *actPreview = nullptr;
     // Set while a compare with the gateway as it is now waits for its read.
     bool m_comparingNow = false;
     QLabel *lblSource = nullptr;

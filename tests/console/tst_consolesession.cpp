@@ -22,7 +22,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -247,7 +246,7 @@ void tst_ConsoleSession::configurationFile()
     // The dialog's name has no suffix: the console adds it.
     m_chosenFile = m_dir->filePath(u"gateway"_s);
     const QString path = m_chosenFile + u".gwcfg"_s;
-    control<QPushButton>(u"cmdSaveFile"_s)->click();
+    control<QAction>(u"actSaveFile"_s)->trigger();
     const QByteArray saved = fileBytes(path);
     QCOMPARE(saved, ConfigurationFile::compose(session.configuration(), header, nullptr));
     QVERIFY(!saved.isEmpty());
@@ -271,7 +270,7 @@ void tst_ConsoleSession::configurationFile()
         FrmPRIGroups fresh(options);
         fresh.startUp();
         QVERIFY(!(fresh.session()->configuration().values() == session.configuration().values()));
-        fresh.findChild<QToolButton *>(u"cmdOpenFile"_s)->click();
+        fresh.findChild<QAction *>(u"actOpenFile"_s)->trigger();
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shownTexts().join(u" | "_s)));
         QVERIFY(fresh.session()->configuration().values() == session.configuration().values());
         for (const QString &name : {u"txtFXO_DLP"_s, u"txtFXS_Polar"_s, u"txtGSM_PIN1"_s, u"txtSMS_Service"_s})
@@ -303,7 +302,7 @@ void tst_ConsoleSession::configurationFile()
     // gateway holds otherwise are marked.
     // Opened from the recent files of the button's menu, without the dialog.
     m_chosenFile.clear();
-    const QList<QAction *> recent = control<QToolButton>(u"cmdOpenFile"_s)->menu()->actions();
+    const QList<QAction *> recent = control<QMenu>(u"mnuRecentFiles"_s)->actions();
     QCOMPARE(recent.size(), 1);
     QCOMPARE(recent.at(0)->text(), QDir::toNativeSeparators(path));
     recent.at(0)->trigger();
@@ -322,7 +321,7 @@ void tst_ConsoleSession::configurationFile()
     QCOMPARE(control<QLabel>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
     QTRY_COMPARE(markedKeys(), changedKeys);
 
-    control<QPushButton>(u"cmdWriteAll"_s)->click();
+    control<QAction>(u"actWriteAll"_s)->trigger();
     QVERIFY2(m_window->writeQueue()->isWriting(), qPrintable(shownTexts().join(u" | "_s)));
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
     QCOMPARE(writeOutcome(), kWriteComplete);
@@ -339,7 +338,7 @@ void tst_ConsoleSession::configurationFile()
     m_chosenFile = m_dir->filePath(u"faulty.gwcfg"_s);
     QVERIFY(ConfigurationFile::save(m_chosenFile, lines.join(u'\n').toLatin1(), nullptr));
     const ConfigurationValues shown = session.configuration().values();
-    control<QToolButton>(u"cmdOpenFile"_s)->click();
+    control<QAction>(u"actOpenFile"_s)->trigger();
     QCOMPARE(m_messages->shown.size(), 1);
     QCOMPARE(m_messages->shown.at(0).title, u"Error"_s);
     QVERIFY2(m_messages->shown.at(0).text.contains(u"line %1: "_s.arg(fxs + 1)), qPrintable(shownTexts().join(u' ')));
@@ -357,7 +356,7 @@ void tst_ConsoleSession::configurationFile()
     m_chosenFile = m_dir->filePath(u"older.gwcfg"_s);
     const QByteArray olderBytes = ConfigurationFile::compose(session.configuration(), older, nullptr);
     QVERIFY(ConfigurationFile::save(m_chosenFile, olderBytes, nullptr));
-    control<QToolButton>(u"cmdOpenFile"_s)->click();
+    control<QAction>(u"actOpenFile"_s)->trigger();
     m_window->toolBar()->button(u"connect"_s)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->objSpool->isConnected(), kWaitMs);
     // Every 52nd "OK" becomes "ERR": the log-on has the first, so row 13, the 51st record, is refused.
@@ -369,7 +368,7 @@ void tst_ConsoleSession::configurationFile()
     const QStringList before = configLines();
     m_messages->shown.clear();
     m_messages->answers = {QMessageBox::No};
-    control<QPushButton>(u"cmdWriteAll"_s)->click();
+    control<QAction>(u"actWriteAll"_s)->trigger();
     QCOMPARE(m_messages->shown.size(), 1);
     QCOMPARE(m_messages->shown.at(0).icon, QMessageBox::Warning);
     QCOMPARE(m_messages->shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
@@ -379,7 +378,7 @@ void tst_ConsoleSession::configurationFile()
     // Yes, then Ignore for the refused row: the write ends incomplete, naming it,
     // and the gateway holds every other record, row 20 changed and row 13 not.
     m_messages->answers = {QMessageBox::Yes, QMessageBox::Ignore};
-    control<QPushButton>(u"cmdWriteAll"_s)->click();
+    control<QAction>(u"actWriteAll"_s)->trigger();
     QVERIFY(m_window->writeQueue()->isWriting());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->writeQueue()->isWriting(), kWaitMs);
     QCOMPARE(writeOutcome(), u"Write data not complete seccessful!"_s);
@@ -429,13 +428,13 @@ struct CompareDialogs
 void tst_ConsoleSession::previewAndCompare()
 {
     logOn();
-    auto *preview = control<QCheckBox>(u"chkPreview"_s);
+    auto *preview = control<QAction>(u"actPreview"_s);
     QVERIFY(!preview->isChecked());
-    preview->click();
+    preview->trigger();
     QCOMPARE(SettingsFile(SettingsLocation::settingFile(m_dir->path())).value(u"Options"_s, u"PreviewSave"_s), u"1"_s);
 
     m_chosenFile = m_dir->filePath(u"logon.gwcfg"_s);
-    control<QPushButton>(u"cmdSaveFile"_s)->click();
+    control<QAction>(u"actSaveFile"_s)->trigger();
     const QStringList before = configLines();
     auto *dialPause = control<QLineEdit>(u"txtFXO_DLP"_s);
     const QString stored = dialPause->text();
