@@ -1,6 +1,8 @@
 // varlisk-cli as a script runs it, against the gateway simulator over loopback:
 // a read writes the gateway's configuration file and leaves an unchanged one
-// untouched; each failure gives its exit status and says why on standard error.
+// untouched, diff prints a line per difference and says by its status whether
+// there were any; each failure gives its exit status and says why on standard
+// error.
 
 #include <gatewaysimulatorprocess.h>
 
@@ -22,6 +24,7 @@ struct Run
 {
     int status = -1;
     QString errors;
+    QString output;
 };
 
 Run runCli(const QStringList &arguments, const QString &password = u"5823"_s)
@@ -33,7 +36,8 @@ Run runCli(const QStringList &arguments, const QString &password = u"5823"_s)
     cli.start(QCoreApplication::applicationDirPath() + u"/varlisk-cli"_s, arguments);
     if (!cli.waitForFinished(kWaitMs) || cli.exitStatus() != QProcess::NormalExit)
         return {};
-    return {cli.exitCode(), QString::fromLocal8Bit(cli.readAllStandardError())};
+    return {cli.exitCode(), QString::fromLocal8Bit(cli.readAllStandardError()),
+        QString::fromLocal8Bit(cli.readAllStandardOutput())};
 }
 
 QByteArray contents(const QString &path)
@@ -84,6 +88,19 @@ void tst_Cli::readKeepsAnUnchangedFile()
     QCOMPARE(second.status, 0);
     QCOMPARE(QFileInfo(output).lastModified(), written);
     QCOMPARE(contents(output), lines);
+
+    // diff: the gateway against its own file, then a file with the dial pause changed.
+    const Run same = runCli({u"diff"_s, output, target});
+    QCOMPARE(same.status, 0);
+    QCOMPARE(same.output, QString());
+    const QString changed = m_dir.filePath(u"changed.gwcfg"_s);
+    QFile file(changed);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(lines).replace("FXO0,,3,4,11,10,40,", "FXO0,,3,4,11,12,40,"));
+    file.close();
+    const Run differs = runCli({u"diff"_s, changed, output});
+    QCOMPARE(differs.status, 1);
+    QCOMPARE(differs.output, u"FXO\tDial Pause (1-255 x 0.1 sec)\t12\t10\n"_s);
 }
 
 void tst_Cli::failuresHaveTheirStatus_data()

@@ -1,17 +1,21 @@
 // varlisk-cli: a gateway's configuration from a script. Commands:
 //   read TARGET -o FILE    the gateway's whole configuration into a file
+//   diff FILE FILE|TARGET  the differences, one tab-separated line each
 //   check FILE             whether a configuration file opens, with line numbers
-// Exit statuses: 0 done, 2 usage or a bad file, 3 could not connect or log on.
+// Exit statuses: 0 done, 1 differences, 2 usage or a bad file, 3 could not
+// connect or log on.
 
 #include "clitarget.h"
 #include "gatewayjob.h"
 
+#include <configurationdiff.h>
 #include <configurationfile.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QTextStream>
 
 #include <chrono>
 #include <cstdio>
@@ -23,6 +27,7 @@ namespace {
 
 enum ExitStatus : int {
     kDone = 0,
+    kDifferences = 1,
     kUsage = 2,
     kNoGateway = 3,
 };
@@ -34,6 +39,9 @@ const char kUsageText[] = R"(Usage: varlisk-cli COMMAND [options]
 
 Commands:
   read TARGET -o FILE   Read the gateway's whole configuration into FILE.
+  diff FILE OTHER       The differences between FILE and OTHER (a file or a
+                        TARGET) on the pages FILE holds, one line each: page,
+                        field, FILE's value, OTHER's value, separated by tabs.
   check FILE            Check that FILE opens; a refusal names the line.
 
 Targets:
@@ -57,11 +65,13 @@ variable VARLISK_PASSWORD, in that order.
 A file whose contents would not change is left as it is, untouched, so a
 backup kept in version control changes only when the gateway's does.
 
-Exit status: 0 done, 2 usage or a bad file, 3 could not connect or log on.
+Exit status: 0 done (diff: no differences), 1 differences, 2 usage or a bad
+file, 3 could not connect or log on.
 
 Examples:
   VARLISK_PASSWORD=5823 varlisk-cli read tcp:10.0.0.7 -o gw7.gwcfg
   varlisk-cli read serial:/dev/ttyUSB0:115200 --password-file pw -o gw.gwcfg
+  varlisk-cli diff template.gwcfg tcp:10.0.0.7 --password-file pw
   varlisk-cli check gw7.gwcfg
 )";
 
@@ -118,13 +128,25 @@ bool keep(const QString &path, const QByteArray &bytes, QString *error)
     return ConfigurationFile::save(path, bytes, error);
 }
 
-int read(const CliTarget &target, const QString &password, std::chrono::milliseconds timeOut,
-    const QString &output, bool quiet)
+// How to reach and log on to the gateways of a command.
+struct Access
 {
-    GatewayJob job(target, password, timeOut);
+    QString password;
+    std::chrono::milliseconds timeOut;
+};
+
+// Runs one gateway's read to its end.
+void runJob(GatewayJob &job)
+{
     QObject::connect(&job, &GatewayJob::finished, QCoreApplication::instance(), &QCoreApplication::quit);
     job.start();
     QCoreApplication::exec();
+}
+
+int read(const CliTarget &target, const Access &access, const QString &output, bool quiet)
+{
+    GatewayJob job(target, access.password, access.timeOut);
+    runJob(job);
     if (job.result() != GatewayJob::Result::Done) {
         say(QStringLiteral("%1: %2").arg(target.text, job.error()));
         return kNoGateway;
@@ -138,6 +160,62 @@ int read(const CliTarget &target, const QString &password, std::chrono::millisec
     if (!quiet)
         say(QStringLiteral("%1: read into %2").arg(target.text, output));
     return kDone;
+}
+
+bool isTarget(const QString &text)
+{
+    for (const char *scheme : {"tcp:", "serial:", "listen:"}) {
+        if (text.startsWith(QLatin1String(scheme)))
+            return true;
+    }
+    return false;
+}
+
+int diff(const QString &first, const QString &other, const std::optional<Access> &access)
+{
+    const ConfigurationFile::ReadResult file = ConfigurationFile::load(first);
+    if (!file.contents) {
+        say(QStringLiteral("%1: %2").arg(first, file.error));
+        return kUsage;
+    }
+    const QList<int> &pages = file.contents->pages;
+    ConfigurationValues otherValues;
+    if (isTarget(other)) {
+        QString error;
+        const std::optional<CliTarget> target = CliTarget::parse(other, &error);
+        if (!target)
+            return usage(error);
+        if (!access)
+            return kUsage;
+        GatewayJob job(*target, access->password, access->timeOut);
+        runJob(job);
+        if (job.result() != GatewayJob::Result::Done) {
+            say(QStringLiteral("%1: %2").arg(target->text, job.error()));
+            return kNoGateway;
+        }
+        otherValues = job.values();
+    } else {
+        const ConfigurationFile::ReadResult second = ConfigurationFile::load(other);
+        if (!second.contents) {
+            say(QStringLiteral("%1: %2").arg(other, second.error));
+            return kUsage;
+        }
+        // Only pages both files hold compare; a page the other file lacks is no answer.
+        for (const int page : pages) {
+            if (!second.contents->pages.contains(page)) {
+                say(QStringLiteral("%1 does not hold the %2 page that %3 holds")
+                        .arg(other, ConfigurationDiff::pageTitle(page), first));
+                return kUsage;
+            }
+        }
+        otherValues = second.contents->values;
+    }
+    const QList<ConfigurationDiff::Difference> differences
+        = ConfigurationDiff::differences(file.contents->values, otherValues, pages);
+    QTextStream out(stdout);
+    for (const ConfigurationDiff::Difference &difference : differences)
+        out << ConfigurationDiff::scriptLine(difference) << '\n';
+    return differences.isEmpty() ? kDone : kDifferences;
 }
 
 } // namespace
@@ -174,6 +252,24 @@ int main(int argc, char *argv[])
             return usage(QStringLiteral("check takes one FILE"));
         return check(arguments.at(1));
     }
+    // The time-out and password of the commands that reach a gateway.
+    const auto access = [&options](QString *error) -> std::optional<Access> {
+        std::chrono::milliseconds timeOut = kDefaultTimeOut;
+        if (options.isSet(QStringLiteral("timeout"))) {
+            bool ok = false;
+            const double seconds = options.value(QStringLiteral("timeout")).toDouble(&ok);
+            if (!ok || seconds <= 0 || seconds > 24 * 3600) {
+                *error = QStringLiteral("--timeout takes a number of seconds");
+                return std::nullopt;
+            }
+            timeOut = std::chrono::milliseconds(static_cast<qint64>(seconds * 1000));
+        }
+        const std::optional<QString> secret = password(options, error);
+        if (!secret)
+            return std::nullopt;
+        return Access {*secret, timeOut};
+    };
+
     if (command == QLatin1String("read")) {
         if (arguments.size() != 2)
             return usage(QStringLiteral("read takes one TARGET"));
@@ -183,18 +279,22 @@ int main(int argc, char *argv[])
         const std::optional<CliTarget> target = CliTarget::parse(arguments.at(1), &error);
         if (!target)
             return usage(error);
-        std::chrono::milliseconds timeOut = kDefaultTimeOut;
-        if (options.isSet(QStringLiteral("timeout"))) {
-            bool ok = false;
-            const double seconds = options.value(QStringLiteral("timeout")).toDouble(&ok);
-            if (!ok || seconds <= 0 || seconds > 24 * 3600)
-                return usage(QStringLiteral("--timeout takes a number of seconds"));
-            timeOut = std::chrono::milliseconds(static_cast<qint64>(seconds * 1000));
-        }
-        const std::optional<QString> secret = password(options, &error);
-        if (!secret)
+        const std::optional<Access> reach = access(&error);
+        if (!reach)
             return usage(error);
-        return read(*target, *secret, timeOut, options.value(QStringLiteral("output")), quiet);
+        return read(*target, *reach, options.value(QStringLiteral("output")), quiet);
+    }
+    if (command == QLatin1String("diff")) {
+        if (arguments.size() != 3)
+            return usage(QStringLiteral("diff takes a FILE and a FILE or TARGET"));
+        std::optional<Access> reach;
+        if (isTarget(arguments.at(2))) {
+            QString error;
+            reach = access(&error);
+            if (!reach)
+                return usage(error);
+        }
+        return diff(arguments.at(1), arguments.at(2), reach);
     }
     return usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
