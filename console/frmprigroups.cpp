@@ -682,16 +682,12 @@ void FrmPRIGroups::compareWithFile()
     const QString path = chooseFile(false);
     if (path.isEmpty())
         return;
-    const ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
-    if (!read.contents) {
-        showMessage(QStringLiteral("The file %1 cannot be opened.\n%2").arg(QDir::toNativeSeparators(path), read.error),
-            QStringLiteral("Error"), QMessageBox::Critical);
+    const std::optional<ConfigurationFile::Contents> contents = loadFile(path);
+    if (!contents)
         return;
-    }
     // Only the pages the file holds are compared.
     showDifferences(QFileInfo(path).fileName(),
-        ConfigurationDiff::differences(
-            m_session->configuration().values(), read.contents->values, read.contents->pages));
+        ConfigurationDiff::differences(m_session->configuration().values(), contents->values, contents->pages));
 }
 
 void FrmPRIGroups::compareWithGatewayNow()
@@ -828,15 +824,22 @@ void FrmPRIGroups::openRecentFile(const QString &path)
     openFile(path);
 }
 
-void FrmPRIGroups::openFile(const QString &path)
+std::optional<ConfigurationFile::Contents> FrmPRIGroups::loadFile(const QString &path)
 {
-    const ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
+    ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
     if (!read.contents) {
         showMessage(QStringLiteral("The file %1 cannot be opened.\n%2").arg(QDir::toNativeSeparators(path), read.error),
             QStringLiteral("Error"), QMessageBox::Critical);
-        return;
     }
-    const ConfigurationFile::Contents &contents = *read.contents;
+    return std::move(read.contents);
+}
+
+void FrmPRIGroups::openFile(const QString &path)
+{
+    const std::optional<ConfigurationFile::Contents> read = loadFile(path);
+    if (!read)
+        return;
+    const ConfigurationFile::Contents &contents = *read;
     // The file's pages take its records; the pages it does not hold keep what they show.
     QString refusal;
     const QList<QueueEntry> entries = ConfigurationFile::records(contents.values, contents.pages, &refusal);

@@ -2,6 +2,7 @@
 
 #include <connectionflow.h>
 #include <configurationdiff.h>
+#include <configurationfile.h>
 #include <gatewaysession.h>
 #include <pages.h>
 #include <queueentry.h>
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CSpooling;
 class ConfigPages;
@@ -167,6 +169,8 @@ private:
     // "Preview saves": asks before a page save, showing what it changes; true to write.
     bool previewSave(int page);
     void preview_Toggled(bool checked);
+    // Loads a configuration file; a refused one is shown in an error box with its line.
+    std::optional<ConfigurationFile::Contents> loadFile(const QString &path);
     void openFile(const QString &path);
     void openRecentFile(const QString &path);
     // The chosen file's path (".gwcfg" added when it has no suffix), its folder
