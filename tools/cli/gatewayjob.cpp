@@ -5,6 +5,9 @@
 
 #include <QPointer>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // How often a listening job looks whether the gateway has connected in.
@@ -22,12 +25,12 @@ GatewayJob::GatewayJob(
     options.settingsFolder = m_settings.path();
     m_session = std::make_unique<GatewaySession>(static_cast<IQueueQuestions &>(*this), options);
     connect(m_session.get(), &GatewaySession::readEnded, this, &GatewayJob::onReadEnded);
+    connect(m_session.get(), &GatewaySession::writeEnded, this, &GatewayJob::onWriteEnded);
 
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(timeOut);
-    connect(&m_deadline, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("no answer within %1 s").arg(m_deadline.interval() / 1000.0));
-    });
+    connect(&m_deadline, &QTimer::timeout, this,
+        [this] { fail(QStringLiteral("no answer within %1 s").arg(m_deadline.interval() / 1000.0)); });
     m_waitForGateway.setInterval(kListenPoll);
     connect(&m_waitForGateway, &QTimer::timeout, this, [this] {
         // A gateway that connects in is not logged on by itself: the job reads it.
@@ -50,8 +53,8 @@ void GatewayJob::start()
     if (m_target.kind == CliTarget::Kind::Serial && !m_target.device.isEmpty()) {
         const QString file = SettingsLocation::settingFile(m_settings.path());
         SettingsFile settings(file);
-        if (!settings.setValue(QStringLiteral("COMPorts"), QStringLiteral("COM%1").arg(CliTarget::kDevicePort),
-                m_target.device)) {
+        if (!settings.setValue(
+                QStringLiteral("COMPorts"), QStringLiteral("COM%1").arg(CliTarget::kDevicePort), m_target.device)) {
             fail(QStringLiteral("cannot keep the serial device in %1").arg(file));
             return;
         }
@@ -69,8 +72,21 @@ void GatewayJob::start()
         m_waitForGateway.start();
 }
 
+void GatewayJob::setWrite(const Write &write)
+{
+    m_write = write;
+}
+
 QueueQuestion::Button GatewayJob::ask(const QueueQuestion &question)
 {
+    if (m_writing && !m_finished) {
+        // A record the gateway refused or did not confirm in its time.
+        if (m_session->queue().isAsking())
+            return answerRefusal(question);
+        // The write's closing notice: its outcome follows in writeEnded.
+        if (question.buttons == QueueQuestion::Ok)
+            return QueueQuestion::Ok;
+    }
     // Every question is a failure of the job; the session's own answer is the
     // one that gives up at once.
     if (m_error.isEmpty())
@@ -83,12 +99,113 @@ QueueQuestion::Button GatewayJob::ask(const QueueQuestion &question)
     return QueueQuestion::Ok;
 }
 
+QueueQuestion::Button GatewayJob::answerRefusal(const QueueQuestion &question)
+{
+    // The last record of a write offers Retry and Cancel only: skipping it ends the write.
+    const QueueQuestion::Button giveUp
+        = question.buttons.testFlag(QueueQuestion::Abort) ? QueueQuestion::Abort : QueueQuestion::Cancel;
+    switch (m_write->onError.kind) {
+    case ErrorPolicy::Kind::Abort:
+        return giveUp;
+    case ErrorPolicy::Kind::Skip:
+        return question.buttons.testFlag(QueueQuestion::Ignore) ? QueueQuestion::Ignore : giveUp;
+    case ErrorPolicy::Kind::Retry: {
+        const int index = m_session->queue().g_QueueIndex;
+        if (index != m_retryIndex) {
+            m_retryIndex = index;
+            m_retried = 0;
+        }
+        if (m_retried < m_write->onError.retries) {
+            ++m_retried;
+            return QueueQuestion::Retry;
+        }
+        return giveUp;
+    }
+    }
+    return giveUp;
+}
+
 void GatewayJob::onReadEnded(WriteQueue::Outcome outcome)
 {
-    if (outcome == WriteQueue::Outcome::Complete)
-        finish(Result::Done);
-    else
+    if (outcome != WriteQueue::Outcome::Complete) {
         fail(m_error.isEmpty() ? QStringLiteral("the gateway did not confirm the log-on") : m_error);
+        return;
+    }
+    if (!m_write) {
+        finish(Result::Done);
+        return;
+    }
+    // The queue ends the log-on's operation after this signal; the write starts
+    // once it has.
+    QTimer::singleShot(0, this, &GatewayJob::startWrite);
+}
+
+void GatewayJob::startWrite()
+{
+    if (m_finished || m_writing)
+        return;
+    const QString version = m_session->version();
+    if (!m_write->version.isEmpty() && m_write->version != version) {
+        m_error = QStringLiteral("the file was read from a gateway reporting \"%1\"; this one reports \"%2\" "
+                                 "(--any-version writes it anyway)")
+                      .arg(m_write->version, version);
+        finish(Result::Refused);
+        return;
+    }
+    m_writing = true;
+    if (!m_session->write(m_write->entries, QStringLiteral("write"), m_write->recordTimeOut)) {
+        m_error = QStringLiteral("the write could not start");
+        finish(Result::Refused);
+        return;
+    }
+    // Every record's own time-out bounds the write; the deadline only catches a
+    // write that never ends, as when the link goes away under it.
+    const auto tries = static_cast<qint64>(m_write->entries.size()) * (m_write->onError.retries + 1);
+    const std::chrono::milliseconds bound
+        = m_write->recordTimeOut * (tries + 1) + std::chrono::milliseconds(m_deadline.interval());
+    m_deadline.setInterval(std::min(bound, std::chrono::milliseconds(std::numeric_limits<int>::max())));
+    m_deadline.start();
+}
+
+void GatewayJob::onWriteEnded(WriteQueue::Outcome outcome)
+{
+    if (!m_writing || m_finished)
+        return;
+    const QStringList failed = m_session->queue().g_FailedList.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    m_failedRecords = failed;
+    switch (outcome) {
+    case WriteQueue::Outcome::Complete:
+        finish(Result::Done);
+        return;
+    case WriteQueue::Outcome::Incomplete:
+        m_error = QStringLiteral("the gateway refused %1: %2")
+                      .arg(failed.size() == 1 ? QStringLiteral("one record")
+                                              : QStringLiteral("%1 records").arg(failed.size()),
+                          failed.join(QStringLiteral(", ")));
+        break;
+    case WriteQueue::Outcome::GivenUp:
+        m_error = QStringLiteral("the write was given up at %1").arg(failed.isEmpty() ? QString() : failed.last());
+        if (failed.size() > 1)
+            m_error
+                += QStringLiteral(", after skipping ") + failed.mid(0, failed.size() - 1).join(QStringLiteral(", "));
+        break;
+    }
+    finish(Result::Refused);
+}
+
+std::optional<GatewayJob::ErrorPolicy> GatewayJob::ErrorPolicy::parse(const QString &text)
+{
+    if (text == QLatin1String("abort"))
+        return ErrorPolicy {Kind::Abort, 0};
+    if (text == QLatin1String("skip"))
+        return ErrorPolicy {Kind::Skip, 0};
+    if (text.startsWith(QLatin1String("retry="))) {
+        bool ok = false;
+        const int retries = text.mid(6).toInt(&ok);
+        if (ok && retries >= 0 && retries <= 100)
+            return ErrorPolicy {Kind::Retry, retries};
+    }
+    return std::nullopt;
 }
 
 void GatewayJob::fail(const QString &error)
