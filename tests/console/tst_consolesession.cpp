@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -279,6 +280,22 @@ void tst_ConsoleSession::configurationFile()
             control<QComboBox>(u"cmbTONE_Work"_s)->currentText());
         QCOMPARE(fresh.findChild<QLabel *>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
     }
+
+    // A script's read of the same gateway gives the window's file, byte for byte.
+    m_window->toolBar()->button(u"connect"_s)->trigger();
+    QVERIFY(m_simulator->waitForStatus(u"console disconnected"_s, kWaitMs));
+    const QString scripted = m_dir->filePath(u"scripted.gwcfg"_s);
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"VARLISK_PASSWORD"_s, u"5823"_s);
+    cli.setProcessEnvironment(environment);
+    cli.start(QCoreApplication::applicationDirPath() + u"/varlisk-cli"_s,
+        {u"read"_s, header.source, u"-o"_s, scripted});
+    QVERIFY(cli.waitForFinished(kWaitMs));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    QCOMPARE(fileBytes(scripted), saved);
+    m_outcomes->clear();
+    logOn();
 
     const QList<JourneyStep> journey = ::operatorJourney();
     QHash<QString, QString> originals;
