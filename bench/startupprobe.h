@@ -1,8 +1,8 @@
 #pragma once
 
 // What the start-up and memory benchmarks measure, shared by the programs that
-// report them: milliseconds since the launch and the resident memory, printed
-// at a window's first paint.
+// report them: milliseconds since the launch, printed at a window's first
+// paint, and the resident memory at the last one.
 //
 // The launch time comes from BENCH_LAUNCH_US (microseconds since the epoch, set
 // by the launcher just before it starts the program); without it, from the
@@ -56,22 +56,37 @@ inline long residentKb()
     return -1;
 }
 
-// Reports at the first paint of the watched window and ends the program there.
+// Reports at the first paint of each watched window: "<key>_ms" with the
+// milliseconds since the launch, and for the last window of the start-up (quit
+// true) the resident memory as "rss_kb", ending the program there.
 class FirstPaint final : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit FirstPaint(const char *key = "startup", bool quit = true, QObject *parent = nullptr)
+        : QObject(parent)
+        , m_key(key)
+        , m_quit(quit)
+    { }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint) {
-            std::printf("startup_ms %.1f\nrss_kb %ld\n", msSinceLaunch(), residentKb());
+        if (event->type() == QEvent::Paint && !m_reported) {
+            m_reported = true;
+            std::printf("%s_ms %.1f\n", m_key, msSinceLaunch());
+            if (m_quit)
+                std::printf("rss_kb %ld\n", residentKb());
             std::fflush(stdout);
-            std::_Exit(0);
+            if (m_quit)
+                std::_Exit(0);
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    const char *m_key;
+    bool m_quit;
+    bool m_reported = false;
 };
 
 } // namespace StartupProbe
