@@ -47,6 +47,7 @@ ConnectionFlow::ConnectionFlow(CSpooling &link, OperationClock &progress, WriteQ
     , m_settingsFolder(options.settingsFolder.isEmpty() ? SettingsLocation::defaultFolder() : options.settingsFolder)
     , m_chooseConnection(options.chooseConnection)
     , m_clearTables(options.clearTables)
+    , m_keepChoices(options.keepChoices)
 {
     if (!m_chooseConnection) {
         m_chooseConnection = [] {
@@ -123,7 +124,11 @@ void ConnectionFlow::openLink()
 bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
 {
     ConnectionSettings settings(settingFile());
-    settings.storeReceiveMode(choice.g_receiving_mode);
+    const auto keep = [this](const std::function<void()> &store) {
+        if (m_keepChoices)
+            store();
+    };
+    keep([&] { settings.storeReceiveMode(choice.g_receiving_mode); });
     g_Pass = choice.g_Pass;
     connMode = choice.g_Mode;
     g_Login = QStringLiteral("0");
@@ -136,12 +141,12 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
     };
 
     if (connMode == Protocol::kModeSerial) {
-        settings.storeSerial(choice.g_Rate_index, choice.g_com);
+        keep([&] { settings.storeSerial(choice.g_Rate_index, choice.g_com); });
         if (settings.failure().isEmpty())
             prepareSerial();
     } else if (connMode == Protocol::kModeModem) {
         g_OPT_MDM = choice.g_OPT_MDM;
-        settings.storeModem(choice.g_Rate_index, choice.g_com, choice.g_Phone);
+        keep([&] { settings.storeModem(choice.g_Rate_index, choice.g_com, choice.g_Phone); });
         if (settings.failure().isEmpty())
             prepareSerial();
     } else if (connMode == Protocol::kModeNet) {
@@ -152,7 +157,7 @@ bool ConnectionFlow::takeOverChoice(const ConnectionChoice &choice)
         // another console's, and the operator decides (Refresh).
         if (isServerMode())
             g_Login = QStringLiteral("1");
-        settings.storeNet(choice.g_port, g_Server, g_Login, g_UnitID);
+        keep([&] { settings.storeNet(choice.g_port, g_Server, g_Login, g_UnitID); });
         if (settings.failure().isEmpty())
             m_link.InitNET(choice.g_ip, choice.g_port);
     } else {

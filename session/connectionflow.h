@@ -43,6 +43,10 @@ public:
         DialogRunner chooseConnection;
         // Empties the number list and the prefix table before the log-on fills them again.
         std::function<void()> clearTables;
+        // Whether a connection's choices are written to Setting.xml, for the
+        // dialog's next opening. A program that connects with choices of its own
+        // keeps none, and writes nothing at each connection.
+        bool keepChoices = true;
     };
 
     static inline const QString kSection = QString::fromLatin1(ConnectionSettings::kSection);
@@ -126,6 +130,7 @@ private:
     QString m_settingsFolder;
     DialogRunner m_chooseConnection;
     std::function<void()> m_clearTables;
+    bool m_keepChoices = true;
     // Set while the dialog is open: its nested event loop must not open another.
     bool m_choosing = false;
     // Set while a Retry/Cancel question is open: its answer decides what comes

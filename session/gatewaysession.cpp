@@ -31,6 +31,7 @@ GatewaySession::GatewaySession(IQueueQuestions &questions, const Options &option
     ConnectionFlow::Options flowOptions;
     flowOptions.settingsFolder = options.settingsFolder;
     flowOptions.chooseConnection = options.chooseConnection;
+    flowOptions.keepChoices = options.keepChoices;
     // The log-on read fills both tables again from empty; a held configuration
     // keeps its own.
     flowOptions.clearTables = [this] {

@@ -49,6 +49,9 @@ public:
         ConnectionFlow::DialogRunner chooseConnection;
         // The clock's intervals; only tests and impatient programs change them.
         OperationClock::Timing timing;
+        // Whether a connection's choices are written to Setting.xml (see
+        // ConnectionFlow::Options::keepChoices).
+        bool keepChoices = true;
     };
 
     // questions is not owned and must outlive the session.

@@ -23,6 +23,9 @@ GatewayJob::GatewayJob(
 {
     GatewaySession::Options options;
     options.settingsFolder = m_settings.path();
+    // A job's choices are its target's; writing them at every connection would
+    // cost each gateway several synchronous file writes.
+    options.keepChoices = false;
     m_session = std::make_unique<GatewaySession>(static_cast<IQueueQuestions &>(*this), options);
     connect(m_session.get(), &GatewaySession::readEnded, this, &GatewayJob::onReadEnded);
     connect(m_session.get(), &GatewaySession::writeEnded, this, &GatewayJob::onWriteEnded);
