@@ -87,7 +87,8 @@ private slots:
     void readKeepsAnUnchangedFile();
     void failuresHaveTheirStatus_data();
     void failuresHaveTheirStatus();
-    void readsOverSerial();
+    void overASerialPair();
+    void gatewayConnectingIn();
     void writeAnswersRefusalsByPolicy_data();
     void writeAnswersRefusalsByPolicy();
     void manyGatewaysAtOnce();
@@ -199,7 +200,7 @@ void tst_Cli::failuresHaveTheirStatus()
     QVERIFY(!QFile::exists(u"x.gwcfg"_s));
 }
 
-void tst_Cli::readsOverSerial()
+void tst_Cli::overASerialPair()
 {
     PseudoTerminalPair pair(m_dir.path());
     QVERIFY2(pair.start(), qPrintable(pair.errorText()));
@@ -207,8 +208,36 @@ void tst_Cli::readsOverSerial()
     QVERIFY(simulator.start({u"--serial"_s, pair.second(), u"--baud"_s, u"57600"_s}));
     QVERIFY(simulator.waitForStatus(u"open at 57600 baud"_s, kWaitMs));
 
+    const QString target = u"serial:%1:57600"_s.arg(pair.first());
     const QString output = m_dir.filePath(u"serial.gwcfg"_s);
-    const Run run = runCli({u"read"_s, u"serial:%1:57600"_s.arg(pair.first()), u"-o"_s, output});
+    const Run run = runCli({u"read"_s, target, u"-o"_s, output});
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    QCOMPARE(records(contents(output)), records(golden()));
+
+    // A changed file written over the same line, and the gateway then holds it.
+    QFile changed(m_dir.filePath(u"serial-changed.gwcfg"_s));
+    QVERIFY(changed.open(QIODevice::WriteOnly));
+    changed.write(contents(output).replace("FXO0,,3,4,11,10,40,", "FXO0,,3,4,11,12,40,"));
+    changed.close();
+    QCOMPARE(runCli({u"diff"_s, changed.fileName(), target}).status, 1);
+    const Run write = runCli({u"write"_s, changed.fileName(), target, u"--pages"_s, u"fxo"_s});
+    QVERIFY2(write.status == 0, qPrintable(write.errors));
+    QCOMPARE(runCli({u"diff"_s, changed.fileName(), target}).status, 0);
+}
+
+void tst_Cli::gatewayConnectingIn()
+{
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    // The gateway keeps trying until the program listens.
+    GatewaySimulatorProcess simulator(m_dir.filePath(u"calling.txt"_s));
+    QVERIFY(simulator.start({u"--connect"_s, u"127.0.0.1:%1"_s.arg(port), u"--retry-ms"_s, u"100"_s}));
+    const QString output = m_dir.filePath(u"calling.gwcfg"_s);
+    const Run run = runCli({u"read"_s, u"listen:%1"_s.arg(port), u"-o"_s, output});
     QVERIFY2(run.status == 0, qPrintable(run.errors));
     QCOMPARE(records(contents(output)), records(golden()));
 }
