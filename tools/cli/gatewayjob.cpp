@@ -1,5 +1,6 @@
 #include "gatewayjob.h"
 
+#include <serialportmap.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
 
@@ -53,11 +54,17 @@ void GatewayJob::start()
         fail(QStringLiteral("cannot make a settings folder: %1").arg(m_settings.errorString()));
         return;
     }
-    if (m_target.kind == CliTarget::Kind::Serial && !m_target.device.isEmpty()) {
+    // "COM n" names the device the console's own map gives it; the job's
+    // settings then map its one port to that device, as for a device path.
+    if (m_target.kind == CliTarget::Kind::Serial && m_target.device.isEmpty()) {
+        m_target.device = SerialPortMap::load(SettingsLocation::settingFile(SettingsLocation::defaultFolder()))
+                              .devicePath(m_target.portNumber);
+    }
+    if (m_target.kind == CliTarget::Kind::Serial) {
         const QString file = SettingsLocation::settingFile(m_settings.path());
         SettingsFile settings(file);
-        if (!settings.setValue(
-                QStringLiteral("COMPorts"), QStringLiteral("COM%1").arg(CliTarget::kDevicePort), m_target.device)) {
+        if (!settings.setValue(QLatin1String(SerialPortMap::kSection),
+                SerialPortMap::settingKey(CliTarget::kDevicePort), m_target.device)) {
             fail(QStringLiteral("cannot keep the serial device in %1").arg(file));
             return;
         }
