@@ -293,7 +293,8 @@ void tst_Cli::writeAnswersRefusalsByPolicy()
 void tst_Cli::manyGatewaysAtOnce()
 {
     // Three gateways answer (one with a password file of its own), one refuses
-    // the password, one never answers, and at one nobody listens.
+    // the password, one never answers, at one nobody listens, and the password
+    // file of one is missing.
     std::vector<std::unique_ptr<GatewaySimulatorProcess>> simulators;
     QStringList targets;
     const auto simulate = [&](const QString &name, const QStringList &options) {
@@ -321,6 +322,7 @@ void tst_Cli::manyGatewaysAtOnce()
                "\n"
                "muted %4\n"
                "nobody tcp:127.0.0.1:%5\n"
+               "lost tcp:127.0.0.1:%5 no-such-password\n"
                "south %6\n"_s
                    .arg(simulate(u"north"_s, {}), simulate(u"refuses"_s, {u"--password"_s, u"1111"_s}),
                        simulate(u"east"_s, {u"--password"_s, u"4711"_s}), simulate(u"muted"_s, {u"--mute"_s}))
@@ -334,12 +336,14 @@ void tst_Cli::manyGatewaysAtOnce()
         u"--timeout"_s, u"3"_s, u"--json"_s};
     const Run first = runCli(read);
     QCOMPARE(first.status, 3);
-    QVERIFY2(first.errors.contains(u"3 of 6 gateways failed: refuses, muted, nobody"_s), qPrintable(first.errors));
+    QVERIFY2(first.errors.contains(u"4 of 7 gateways failed: refuses, muted, nobody, lost"_s), qPrintable(first.errors));
     QHash<QString, QJsonObject> gateways = gatewaysOf(first.output);
-    QCOMPARE(gateways.size(), 6);
+    QCOMPARE(gateways.size(), 7);
     QCOMPARE(gateways[u"muted"_s][u"error"_s].toString(), u"no answer within 3 s"_s);
     QCOMPARE(gateways[u"refuses"_s][u"status"_s].toInt(), 3);
     QCOMPARE(gateways[u"nobody"_s][u"status"_s].toInt(), 3);
+    QCOMPARE(gateways[u"lost"_s][u"status"_s].toInt(), 2);
+    QVERIFY(gateways[u"lost"_s][u"error"_s].toString().contains(u"no-such-password"_s));
     QDateTime written;
     for (const QString &name : {u"north"_s, u"east"_s, u"south"_s}) {
         QCOMPARE(gateways[name][u"result"_s].toString(), u"written"_s);

@@ -308,6 +308,9 @@ struct Gateway
     QString name;
     CliTarget target;
     QString password;
+    // Why the gateway cannot be tried (its password file cannot be read); it
+    // fails on its own and the others go on.
+    QString problem;
 };
 
 // How a command runs over its gateways, and what it tells as they finish.
@@ -335,21 +338,19 @@ public:
             if (!list)
                 return false;
             for (const TargetList::Entry &entry : list->entries) {
-                std::optional<QString> password;
                 if (!entry.passwordFile.isEmpty()) {
-                    password = passwordFrom(entry.passwordFile, error);
-                } else {
-                    if (!common && commonError.isEmpty())
-                        common = commonPassword(options, &commonError);
-                    if (!common) {
-                        *error = QStringLiteral("%1: %2").arg(entry.name, commonError);
-                        return false;
-                    }
-                    password = common;
+                    QString problem;
+                    const std::optional<QString> password = passwordFrom(entry.passwordFile, &problem);
+                    m_gateways.append({entry.name, entry.target, password.value_or(QString()), problem});
+                    continue;
                 }
-                if (!password)
+                if (!common && commonError.isEmpty())
+                    common = commonPassword(options, &commonError);
+                if (!common) {
+                    *error = QStringLiteral("%1: %2").arg(entry.name, commonError);
                     return false;
-                m_gateways.append({entry.name, entry.target, *password});
+                }
+                m_gateways.append({entry.name, entry.target, *common, QString()});
             }
         } else {
             const std::optional<CliTarget> parsed = CliTarget::parse(target, error);
@@ -358,7 +359,7 @@ public:
             common = commonPassword(options, error);
             if (!common)
                 return false;
-            m_gateways.append({parsed->text, *parsed, *common});
+            m_gateways.append({parsed->text, *parsed, *common, QString()});
         }
         const std::optional<std::chrono::milliseconds> timeOut
             = seconds(options, QStringLiteral("timeout"), kDefaultTimeOut, error);
@@ -385,15 +386,31 @@ public:
     {
         m_reports.resize(m_gateways.size());
         qsizetype count = 0;
+        QList<qsizetype> runnable;
+        for (qsizetype index = 0; index < m_gateways.size(); ++index) {
+            const Gateway &gateway = m_gateways.at(index);
+            if (gateway.problem.isEmpty()) {
+                runnable.append(index);
+                continue;
+            }
+            Report &report = m_reports[index];
+            report.name = gateway.name;
+            report.target = gateway.target.text;
+            report.status = kUsage;
+            report.result = QStringLiteral("failed");
+            report.error = gateway.problem;
+            tell(report, ++count);
+        }
         Batch::run(
-            m_gateways.size(), m_jobs,
-            [&](qsizetype index) {
-                const Gateway &gateway = m_gateways.at(index);
-                auto job = std::make_unique<GatewayJob>(gateway.target, gateway.password, m_timeOut);
-                prepare(*job);
-                return job;
+            runnable.size(), m_jobs,
+            [&](qsizetype job) {
+                const Gateway &gateway = m_gateways.at(runnable.at(job));
+                auto gatewayJob = std::make_unique<GatewayJob>(gateway.target, gateway.password, m_timeOut);
+                prepare(*gatewayJob);
+                return gatewayJob;
             },
-            [&](qsizetype index, GatewayJob &job) {
+            [&](qsizetype jobIndex, GatewayJob &job) {
+                const qsizetype index = runnable.at(jobIndex);
                 const Gateway &gateway = m_gateways.at(index);
                 Report report
                     = job.result() == GatewayJob::Result::Done ? finished(gateway, job) : failure(gateway.name, job);
