@@ -37,6 +37,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -64,19 +65,44 @@ const QString kFileFilter = QStringLiteral("Gateway configuration (*.gwcfg)");
 const QString kSourceGateway = QStringLiteral("gateway");
 const QString kNotConnected = QStringLiteral("The gateway not connected, you must to connect first.");
 
-// The skin list, in list order, with each entry's style sheet in the Styles folder.
+// The skin list, in list order, with each entry's style sheet in the Styles
+// folder and the colours every widget shares, which go through the
+// application's palette: a style sheet rule for all widgets would make the
+// style sheet style match and restyle each of them.
 struct SkinEntry
 {
     const char *text;
     const char *file; // empty: the system's own look
+    QRgb ink; // text of every kind
+    QRgb selection; // background of selected text and items
+    QRgb selectedInk;
 };
 constexpr SkinEntry kSkins[FrmPRIGroups::kSkinCount] = {
-    {"Luna Skin", "Luna.qss"},
-    {"Royale Skin", "Royale.qss"},
-    {"Office 2007 Skin", "Office2007.qss"},
-    {"Vista Skin", "Vista.qss"},
-    {"System", ""},
+    {"Luna Skin", "Luna.qss", 0x1c1c1c, 0x316ac5, 0xffffff},
+    {"Royale Skin", "Royale.qss", 0x16213a, 0x335ea8, 0xffffff},
+    {"Office 2007 Skin", "Office2007.qss", 0x15305a, 0xffd66b, 0x15305a},
+    {"Vista Skin", "Vista.qss", 0x1e2426, 0x3fa9b1, 0xffffff},
+    {"System", "", 0, 0, 0},
 };
+
+// The palette of a skin: its ink for active and inactive windows (disabled
+// controls take their colours from the skins' own rules), its selection
+// colours, and placeholders in half-transparent ink.
+QPalette skinPalette(const SkinEntry &skin)
+{
+    QPalette palette;
+    const QColor ink(skin.ink);
+    QColor placeholder = ink;
+    placeholder.setAlpha((placeholder.alpha() + 1) / 2);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, ink);
+        palette.setColor(group, QPalette::PlaceholderText, placeholder);
+        palette.setColor(group, QPalette::Highlight, QColor(skin.selection));
+        palette.setColor(group, QPalette::HighlightedText, QColor(skin.selectedInk));
+    }
+    return palette;
+}
 
 // The toolbar's page buttons by key, and the page each shows.
 struct PageButton
@@ -584,7 +610,17 @@ bool FrmPRIGroups::applySkin(int index)
 {
     const QString fileName = skinFileName(index);
     if (fileName.isEmpty()) {
+        // The sheet goes first, as it gives back the palettes it changed; a
+        // default palette then gives every role back to the style. A palette
+        // the sheet gave back was resolved against the skin's, so widgets with
+        // no palette of their own resolve theirs afresh.
         qApp->setStyleSheet(QString());
+        QApplication::setPalette(QPalette());
+        const QWidgetList widgets = QApplication::allWidgets();
+        for (QWidget *widget : widgets) {
+            if (!widget->testAttribute(Qt::WA_SetPalette))
+                widget->setPalette(QPalette());
+        }
         m_appliedSkin = SkinSystem;
         m_skinApplied = true;
         placeSaveButton();
@@ -596,7 +632,10 @@ bool FrmPRIGroups::applySkin(int index)
     const QString styleSheet = QString::fromUtf8(file.readAll());
     if (file.error() != QFileDevice::NoError)
         return false;
-    qApp->setStyleSheet(styleSheet);
+    // The same sheet again restyles every widget for nothing.
+    QApplication::setPalette(skinPalette(kSkins[index]));
+    if (qApp->styleSheet() != styleSheet)
+        qApp->setStyleSheet(styleSheet);
     m_appliedSkin = index;
     m_skinApplied = true;
     placeSaveButton();
