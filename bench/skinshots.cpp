@@ -78,7 +78,8 @@ int grab(const QString &folder, const QString &stylesFolder)
         QApplication::setActiveWindow(window);
         for (const char *record : kRecords) {
             const QString line = QString::fromLatin1(record);
-            window->session()->configuration().applyRecord(line.left(3), *FieldCodecs::splitString(line.mid(3), QLatin1Char(',')));
+            window->session()->configuration().applyRecord(
+                line.left(3), *FieldCodecs::splitString(line.mid(3), QLatin1Char(',')));
         }
         settle();
         const QString prefix = QStringLiteral("skin%1").arg(skin);
@@ -98,7 +99,8 @@ int grab(const QString &folder, const QString &stylesFolder)
             settle();
             QWidget *popup = list->view()->window();
             ok = save(popup->grab().toImage(), folder,
-                     prefix + (qstrcmp(name, "cmbSkin") == 0 ? QStringLiteral("-topbar-popup") : QStringLiteral("-popup")))
+                     prefix
+                         + (qstrcmp(name, "cmbSkin") == 0 ? QStringLiteral("-topbar-popup") : QStringLiteral("-popup")))
                 && ok;
             list->hidePopup();
             settle();

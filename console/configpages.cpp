@@ -86,17 +86,7 @@ QWidget *scrolled(QWidget *content, const QString &objectName)
 
 ConfigPages::ConfigPages(QObject *parent)
     : QObject(parent)
-{
-    createControls();
-    m_pages[PagePRF] = buildTablePage(m_ucPRF, QStringLiteral("pagePRF"));
-    m_pages[PageNumList] = buildTablePage(m_ucNumList, QStringLiteral("pageNumList"));
-    m_pages[PageFXO] = buildFxoPage();
-    m_pages[PageFXS] = buildFxsPage();
-    m_pages[PageGSM] = buildGsmPage();
-    m_pages[PageSMS] = buildSmsPage();
-    m_pages[PageTONE] = buildTonePage();
-    connectChangeRules();
-}
+{ }
 
 ConfigPages::~ConfigPages()
 {
@@ -111,22 +101,79 @@ QWidget *ConfigPages::page(int index) const
 {
     if (index < 0 || index >= kPageCount)
         return nullptr;
+    // Building a page changes what the pages show, not what they hold.
+    const_cast<ConfigPages *>(this)->buildPage(index);
     return m_pages[index].data();
+}
+
+bool ConfigPages::isBuilt(int index) const
+{
+    return index >= 0 && index < kPageCount && m_built[index];
+}
+
+void ConfigPages::buildAllPages() const
+{
+    for (int index = 0; index < kPageCount; ++index)
+        const_cast<ConfigPages *>(this)->buildPage(index);
 }
 
 CoolFlex *ConfigPages::prefixTable() const
 {
+    page(PagePRF);
     return m_ucPRF;
 }
 
 CoolFlex *ConfigPages::numberList() const
 {
+    page(PageNumList);
     return m_ucNumList;
 }
 
-void ConfigPages::createControls()
+void ConfigPages::buildPage(int index)
+{
+    if (index < 0 || index >= kPageCount || index == PageDBG || m_built[index])
+        return;
+    m_built[index] = true;
+    createControls(index);
+    switch (index) {
+    case PagePRF:
+        m_pages[index] = buildTablePage(m_ucPRF, QStringLiteral("pagePRF"));
+        break;
+    case PageNumList:
+        m_pages[index] = buildTablePage(m_ucNumList, QStringLiteral("pageNumList"));
+        break;
+    case PageFXO:
+        m_pages[index] = buildFxoPage();
+        break;
+    case PageFXS:
+        m_pages[index] = buildFxsPage();
+        break;
+    case PageGSM:
+        m_pages[index] = buildGsmPage();
+        break;
+    case PageSMS:
+        m_pages[index] = buildSmsPage();
+        break;
+    case PageTONE:
+        m_pages[index] = buildTonePage();
+        break;
+    default:
+        break;
+    }
+    connectChangeRules(index);
+    if (!m_configuration)
+        return;
+    // Listening first, as when the pages were bound: a change rule that moves a
+    // control while it takes its value is carried into the configuration too.
+    connectBinding(index);
+    showPageValues(index);
+}
+
+void ConfigPages::createControls(int page)
 {
     for (const PresentedControl &control : ConfigurationDiff::presentedControls()) {
+        if (control.page != page)
+            continue;
         switch (control.kind) {
         case PresentedControl::Kind::Text: {
             auto *edit = new QLineEdit;
@@ -151,23 +198,29 @@ void ConfigPages::createControls()
             m_lists.insert(control.control, list);
             break;
         }
-        case PresentedControl::Kind::Table:
+        case PresentedControl::Kind::Table: {
+            auto *grid = new CoolFlex;
+            grid->setObjectName(control.control);
+            // The tables carry no label of their own: a screen reader names them
+            // as the toolbar buttons that show them do.
+            grid->grid()->setAccessibleName(control.label);
+            (control.control == kPrefixTable ? m_ucPRF : m_ucNumList) = grid;
+            setupTable(control.control);
             break;
         }
+        }
     }
-
-    m_ucPRF = new CoolFlex;
-    m_ucPRF->setObjectName(kPrefixTable);
-    m_ucNumList = new CoolFlex;
-    m_ucNumList->setObjectName(kNumberListTable);
-    // The tables carry no label of their own: a screen reader names them as the
-    // toolbar buttons that show them do.
-    for (CoolFlex *grid : {m_ucPRF.data(), m_ucNumList.data()})
-        grid->grid()->setAccessibleName(presented(grid->objectName()).label);
-    setupTables();
 }
 
-void ConfigPages::connectChangeRules()
+void ConfigPages::connectChangeRules(int page)
+{
+    if (page == PageFXO)
+        connectFxoRules();
+    else if (page == PageFXS)
+        connectFxsRules();
+}
+
+void ConfigPages::connectFxoRules()
 {
     QComboBox *cid = m_lists.value(QStringLiteral("cmbFXO_CID"));
     connect(cid, &QComboBox::currentIndexChanged, cid, [cid](int position) {
@@ -175,7 +228,10 @@ void ConfigPages::connectChangeRules()
         if (position != kCidBellcore)
             cid->setCurrentIndex(kCidBellcore);
     });
+}
 
+void ConfigPages::connectFxsRules()
+{
     QComboBox *polar = m_lists.value(QStringLiteral("cmbFXS_Polar"));
     QLineEdit *polarTimer = m_texts.value(QStringLiteral("txtFXS_Polar"));
     auto applyPolar = [polarTimer](int position) {
@@ -205,43 +261,46 @@ void ConfigPages::prepareForStartup()
         m_configuration->prepareForStartup();
         return;
     }
+    buildAllPages();
     if (QComboBox *signal = m_lists.value(QStringLiteral("cmbFXS_Signal")))
         signal->setCurrentIndex(kSignalCustom);
 }
 
 void ConfigPages::setupTables()
 {
-    if (!m_ucNumList || !m_ucPRF)
+    for (const QString &name : {kNumberListTable, kPrefixTable})
+        setupTable(name);
+}
+
+void ConfigPages::setupTable(const QString &name)
+{
+    CoolFlex *grid = table(name);
+    if (!grid)
         return;
-    for (const QString &name : {kNumberListTable, kPrefixTable}) {
-        const PresentedControl &shown = presented(name);
-        CoolFlex *grid = table(name);
-        const QStringList &headings = shown.entries;
-        const QList<int> widths = widthsOf(name);
-        grid->setCols(headings.size());
-        grid->setRows(shown.rows + 1);
-        grid->setEditEnable(true);
-        grid->setEditTextLenght(name == kPrefixTable ? kPrefixEditLength : kNumberEditLength);
-        grid->SortOnHeaderClick(false, kHeadingSortMode);
-        // The grid shows every column without a horizontal scroll bar and runs
-        // the height of its page.
-        int pixels = 0;
-        for (int twips : widths)
-            pixels += grid->twipsToPixelsX(twips);
-        grid->setFixedWidth(pixels + kTableChromePixels);
-        grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-        grid->setTextMatrix(0, 0, headings.value(0));
-        grid->setColWidth(0, widths.value(0));
-        for (int col = 1; col < headings.size(); ++col) {
-            grid->setTextMatrix(0, col, headings[col]);
-            grid->setColWidth(col, widths.value(col));
-            grid->ColType(col, CoolFlex::CellText, false);
-        }
+    const PresentedControl &shown = presented(name);
+    const QStringList &headings = shown.entries;
+    const QList<int> widths = widthsOf(name);
+    grid->setCols(headings.size());
+    grid->setRows(shown.rows + 1);
+    grid->setEditEnable(true);
+    grid->setEditTextLenght(name == kPrefixTable ? kPrefixEditLength : kNumberEditLength);
+    grid->SortOnHeaderClick(false, kHeadingSortMode);
+    // The grid shows every column without a horizontal scroll bar and runs
+    // the height of its page.
+    int pixels = 0;
+    for (int twips : widths)
+        pixels += grid->twipsToPixelsX(twips);
+    grid->setFixedWidth(pixels + kTableChromePixels);
+    grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    grid->setTextMatrix(0, 0, headings.value(0));
+    grid->setColWidth(0, widths.value(0));
+    for (int col = 1; col < headings.size(); ++col) {
+        grid->setTextMatrix(0, col, headings[col]);
+        grid->setColWidth(col, widths.value(col));
+        grid->ColType(col, CoolFlex::CellText, false);
     }
-    for (int row = 1; row < m_ucNumList->Rows(); ++row)
-        m_ucNumList->setTextMatrix(row, 0, QString::number(row));
-    for (int row = 1; row < m_ucPRF->Rows(); ++row)
-        m_ucPRF->setTextMatrix(row, 0, QString::number(row));
+    for (int row = 1; row < grid->Rows(); ++row)
+        grid->setTextMatrix(row, 0, QString::number(row));
 }
 
 void ConfigPages::clearTables()
@@ -250,8 +309,7 @@ void ConfigPages::clearTables()
         m_configuration->clearTables();
         return;
     }
-    if (!m_ucNumList || !m_ucPRF)
-        return;
+    buildAllPages();
     for (int row = 1; row <= 64; ++row) {
         for (int col = 1; col <= 3; ++col)
             m_ucNumList->setTextMatrix(row, col, QString());
@@ -268,6 +326,8 @@ void ConfigPages::applyRecord(const QString &code, const FieldCodecs::SplitResul
         m_configuration->applyRecord(code, fields);
         return;
     }
+    // Unbound, the controls are the values: every page is needed.
+    buildAllPages();
     if (const RecordLayout *layout = RecordLayouts::find(code))
         RecordCodec::decode(*layout, fields, *this);
 }
@@ -276,6 +336,7 @@ ConfigPages::SaveRecords ConfigPages::buildSave(int index) const
 {
     if (m_configuration)
         return PageRecords::build(index, *m_configuration);
+    buildAllPages();
     return PageRecords::build(index, *this);
 }
 
@@ -290,33 +351,50 @@ void ConfigPages::bindConfiguration(Configuration &configuration)
         return;
     m_bound = true;
     m_configuration = &configuration;
-    // Listening first: a change rule that moves a control while it takes its
-    // value is then carried into the configuration too.
-    connectBinding();
-    for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it)
-        showList(it.key());
-    for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it)
-        showText(it.key());
-    for (const QString &name : {kPrefixTable, kNumberListTable}) {
-        const PresentedControl &shown = presented(name);
-        for (int row = 1; row <= shown.rows; ++row) {
-            for (int col = 1; col < shown.entries.size(); ++col)
-                showCell(name, row, col);
+    connect(m_configuration, &Configuration::valueChanged, this, &ConfigPages::showValue);
+    connect(m_configuration, &Configuration::cellChanged, this, &ConfigPages::showCell);
+    // Pages built so far take the configuration's values now; the others when
+    // they are built.
+    for (int index = 0; index < kPageCount; ++index) {
+        if (m_built[index]) {
+            connectBinding(index);
+            showPageValues(index);
         }
     }
 }
 
-void ConfigPages::connectBinding()
+void ConfigPages::showPageValues(int page)
 {
-    for (auto it = m_lists.cbegin(); it != m_lists.cend(); ++it) {
-        if (QComboBox *list = it.value())
-            connect(list, &QComboBox::currentIndexChanged, this, [this, name = it.key()] { takeList(name); });
+    for (const PresentedControl &control : ConfigurationDiff::presentedControls()) {
+        if (control.page != page)
+            continue;
+        switch (control.kind) {
+        case PresentedControl::Kind::List:
+            showList(control.control);
+            break;
+        case PresentedControl::Kind::Text:
+            showText(control.control);
+            break;
+        case PresentedControl::Kind::Table:
+            for (int row = 1; row <= control.rows; ++row) {
+                for (int col = 1; col < control.entries.size(); ++col)
+                    showCell(control.control, row, col);
+            }
+            break;
+        }
     }
-    for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it) {
-        if (QLineEdit *edit = it.value())
-            connect(edit, &QLineEdit::textChanged, this, [this, name = it.key()] { takeText(name); });
-    }
-    for (const QString &name : {kPrefixTable, kNumberListTable}) {
+}
+
+void ConfigPages::connectBinding(int page)
+{
+    for (const PresentedControl &control : ConfigurationDiff::presentedControls()) {
+        if (control.page != page)
+            continue;
+        const QString name = control.control;
+        if (QComboBox *list = m_lists.value(name))
+            connect(list, &QComboBox::currentIndexChanged, this, [this, name] { takeList(name); });
+        else if (QLineEdit *edit = m_texts.value(name))
+            connect(edit, &QLineEdit::textChanged, this, [this, name] { takeText(name); });
         CoolFlex *grid = table(name);
         if (!grid)
             continue;
@@ -342,8 +420,6 @@ void ConfigPages::connectBinding()
         connect(model, &QAbstractItemModel::layoutChanged, this, reshaped);
         connect(model, &QAbstractItemModel::modelReset, this, reshaped);
     }
-    connect(m_configuration, &Configuration::valueChanged, this, &ConfigPages::showValue);
-    connect(m_configuration, &Configuration::cellChanged, this, &ConfigPages::showCell);
 }
 
 void ConfigPages::showValue(const QString &control)

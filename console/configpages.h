@@ -25,9 +25,11 @@ class QLineEdit;
 class QWidget;
 
 // The seven configuration pages of the main window and their controls, built
-// from the record layouts. Unbound, the controls are the configuration model:
-// received records are applied to them and a save reads them back into records.
-// Bound to a Configuration, the pages are its view both ways.
+// from the record layouts, each when it is first asked for. Unbound, the
+// controls are the configuration model: received records are applied to them
+// and a save reads them back into records. Bound to a Configuration, the pages
+// are its view both ways, and a page not built yet needs nothing: the
+// configuration holds its values.
 class ConfigPages : public QObject, private IRecordControls
 {
     Q_OBJECT
@@ -41,8 +43,14 @@ public:
     ~ConfigPages() override;
 
     // The content of page index, to be put into framMenu(index); null for PageDBG.
-    // The caller takes ownership by reparenting it.
+    // The caller takes ownership by reparenting it. A page's controls are built
+    // when it is first asked for; bound, they show the configuration's values
+    // at once, whatever it received before.
     QWidget *page(int index) const;
+    // Whether page index has been built.
+    bool isBuilt(int index) const;
+    // Builds every page not built yet.
+    void buildAllPages() const;
 
     // Makes the pages a view of configuration: every list, text box and data
     // cell of both tables takes the configuration's value now, and from then on
@@ -55,7 +63,8 @@ public:
     void bindConfiguration(Configuration &configuration);
     Configuration *configuration() const;
 
-    // Sets up both tables: columns, headings, widths, edit lengths, row numbers.
+    // Sets up the tables built so far: columns, headings, widths, edit lengths,
+    // row numbers. A table is set up when it is built.
     void setupTables();
     // Empties the data cells of the number list (columns 1-3) and prefix table
     // (1-2); bound, in the configuration, and the tables follow.
@@ -71,6 +80,8 @@ public:
 
     // The records "Save Data" writes for page index (see PageRecords::build),
     // from the bound configuration, or from the controls while unbound.
+    // Unbound, the controls hold the values, so the calls that read or set them
+    // build every page first.
     using SaveRecords = PageRecords::SaveRecords;
     SaveRecords buildSave(int index) const;
 
@@ -85,15 +96,21 @@ private:
     QString cell(const QString &table, int row, int col) const override;
     bool setCell(const QString &table, int row, int col, const QString &text) override;
 
-    void createControls();
-    void connectChangeRules();
+    void buildPage(int index);
+    // The lists, text boxes and tables of one page.
+    void createControls(int page);
+    void setupTable(const QString &name);
+    void connectChangeRules(int page);
+    void connectFxoRules();
+    void connectFxsRules();
     CoolFlex *table(const QString &name) const;
 
     // The binding. show* puts the configuration's value into a control, take*
     // puts a control's value into the configuration and sets the control back
     // where the configuration holds another. A value being carried one way is
     // not carried back while that runs, so a change never echoes into its source.
-    void connectBinding();
+    void connectBinding(int page);
+    void showPageValues(int page);
     void showList(const QString &control);
     void showText(const QString &control);
     void showValue(const QString &control);
@@ -128,6 +145,7 @@ private:
     QPointer<CoolFlex> m_ucPRF;
     QPointer<CoolFlex> m_ucNumList;
     std::array<QPointer<QWidget>, kPageCount> m_pages;
+    std::array<bool, kPageCount> m_built {};
 
     QPointer<Configuration> m_configuration;
     bool m_bound = false;

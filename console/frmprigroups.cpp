@@ -403,9 +403,8 @@ QWidget *FrmPRIGroups::buildPageArea()
         // that the button never covers a control, however far the page scrolls.
         const int bottomMargin = index == ConfigPages::PageDBG ? kPageMargin : kSaveStripHeight;
         frameLayout->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, bottomMargin);
-        if (QWidget *content = m_configPages->page(index)) {
-            frameLayout->addWidget(content, 1);
-        } else if (index == ConfigPages::PageDBG) {
+        // A configuration page's controls are built when it is first shown.
+        if (index == ConfigPages::PageDBG) {
             // The traffic monitor; the link is handed to it once it exists.
             m_monitor = new MonitorPage(nullptr, m_messages, m_settingsFolder, frame);
             m_monitor->setObjectName(QStringLiteral("DBG"));
@@ -446,7 +445,11 @@ void FrmPRIGroups::placeSaveButton()
 
 QFrame *FrmPRIGroups::page(int index) const
 {
-    return index >= 0 && index < kPageCount ? framMenu[index] : nullptr;
+    if (index < 0 || index >= kPageCount)
+        return nullptr;
+    // Building a page adds views of the configuration, not values.
+    const_cast<FrmPRIGroups *>(this)->buildPage(index);
+    return framMenu[index];
 }
 
 QString FrmPRIGroups::skinFileName(int index)
@@ -546,10 +549,20 @@ void FrmPRIGroups::layoutPages()
 
 // Pages and toolbar -----------------------------------------------------------
 
+void FrmPRIGroups::buildPage(int index)
+{
+    auto *column = qobject_cast<QVBoxLayout *>(framMenu[index]->layout());
+    if (index == ConfigPages::PageDBG || !column || !column->isEmpty())
+        return;
+    if (QWidget *content = m_configPages->page(index))
+        column->addWidget(content, 1);
+}
+
 void FrmPRIGroups::showPage(qint16 index)
 {
     if (index < 0 || index >= kPageCount)
         return;
+    buildPage(index);
     for (int other = 0; other < kPageCount; ++other) {
         if (other != index)
             framMenu[other]->setVisible(false);

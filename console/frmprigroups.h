@@ -113,6 +113,8 @@ public:
     ucToolBar *toolBar() const { return m_toolBar; }
     MonitorPage *monitorPage() const { return m_monitor; }
     WriteQueue *writeQueue() const;
+    // The frame of page index with its controls, built now if the page was
+    // never shown; null for an index outside the pages.
     QFrame *page(int index) const;
     QString settingsFolder() const { return m_settingsFolder; }
     QString stylesFolder() const { return m_stylesFolder; }
@@ -134,6 +136,8 @@ private:
     QWidget *buildTopBar();
     QWidget *buildPageArea();
     void placeSaveButton();
+    // Puts page index's controls into its frame, building them the first time.
+    void buildPage(int index);
 
     void loadPreferences();
     void loadSkinPreference();

@@ -5,6 +5,7 @@
 // configuration kept in a file, opened again and written back.
 
 #include <comparedialog.h>
+#include <configurationdiff.h>
 #include <configurationfile.h>
 #include <coolflex.h>
 #include <cspooling.h>
@@ -51,6 +52,15 @@ const QString kVersion = u"GW-3200 v3.12 build 0617"_s;
 const QString kWriteComplete = u"Write data complete successful.."_s;
 const QString kConnected = u"Connected        "_s;
 
+// A control of the window, found after its page is built where it is a page's
+// control: a page's controls exist once the page has been shown.
+template<typename T> T *pageControl(FrmPRIGroups &window, const QString &name)
+{
+    if (const ConfigurationDiff::PresentedControl *shown = ConfigurationDiff::presented(name))
+        window.page(shown->page);
+    return window.findChild<T *>(name);
+}
+
 } // namespace
 
 class tst_ConsoleSession : public QObject
@@ -74,7 +84,7 @@ private:
     QStringList configLines() const { return m_simulator->configLines(); }
     QStringList shownTexts() const { return m_messages->shownTexts(); }
     QStringList markedKeys() const;
-    template<typename T> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
+    template<typename T> T *control(const QString &name) const { return pageControl<T>(*m_window, name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<GatewaySimulatorProcess> m_simulator;
@@ -142,6 +152,8 @@ void tst_ConsoleSession::operatorJourney()
     for (const JourneyStep &step : ::operatorJourney()) {
         const QStringList before = configLines();
         QVERIFY(!before.isEmpty());
+        // The operator opens the page, changes it and saves it.
+        m_window->toolBar()->button(step.toolbarKey)->trigger();
         for (const JourneyEdit &edit : step.edits) {
             if (auto *grid = control<CoolFlex>(edit.control))
                 QVERIFY(grid->setTextMatrix(edit.row, edit.col, edit.text));
@@ -156,7 +168,6 @@ void tst_ConsoleSession::operatorJourney()
         QTRY_VERIFY(m_window->toolBar()->isButtonMarked(step.toolbarKey));
         for (const QString &key : m_window->toolBar()->buttonKeys())
             QCOMPARE(m_window->toolBar()->isButtonMarked(key), key == step.toolbarKey);
-        m_window->toolBar()->button(step.toolbarKey)->trigger();
         saveShownPage();
         QCOMPARE(writeOutcome(), kWriteComplete);
         QTRY_COMPARE_WITH_TIMEOUT(configLines(), linesAfter(before, step), kWaitMs);
@@ -275,8 +286,8 @@ void tst_ConsoleSession::configurationFile()
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shownTexts().join(u" | "_s)));
         QVERIFY(fresh.session()->configuration().values() == session.configuration().values());
         for (const QString &name : {u"txtFXO_DLP"_s, u"txtFXS_Polar"_s, u"txtGSM_PIN1"_s, u"txtSMS_Service"_s})
-            QCOMPARE(fresh.findChild<QLineEdit *>(name)->text(), control<QLineEdit>(name)->text());
-        QCOMPARE(fresh.findChild<QComboBox *>(u"cmbTONE_Work"_s)->currentText(),
+            QCOMPARE(pageControl<QLineEdit>(fresh, name)->text(), control<QLineEdit>(name)->text());
+        QCOMPARE(pageControl<QComboBox>(fresh, u"cmbTONE_Work"_s)->currentText(),
             control<QComboBox>(u"cmbTONE_Work"_s)->currentText());
         QCOMPARE(fresh.findChild<QLabel *>(u"lblSource"_s)->text(), u"gateway.gwcfg"_s);
     }

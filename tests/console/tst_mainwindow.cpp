@@ -1,9 +1,13 @@
 #include <accessiblenames.h>
 #include <configpages.h>
+#include <configuration.h>
+#include <configurationdiff.h>
+#include <coolflex.h>
 #include <cspooling.h>
 #include <frmabout.h>
 #include <frmprigroups.h>
 #include <frmsplash.h>
+#include <gatewaysession.h>
 #include <scriptedmessageboxes.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -19,6 +23,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -56,6 +61,7 @@ private slots:
     void unreadableSkinKeepsPreviousLook();
     void shippedStyleSheetsParse_data();
     void shippedStyleSheetsParse();
+    void pagesBuiltWhenFirstShownHoldEarlierValues();
 
     void inputsNamedByTheirLabels();
     void pageButtonsByAccessibleAction();
@@ -464,6 +470,113 @@ void tst_MainWindow::shippedStyleSheetsParse()
         window->showPage(index);
         window->grab();
     }
+}
+
+// Every message given while alive, warnings and worse, as "type category: text" lines.
+class MessageCollector
+{
+public:
+    MessageCollector()
+    {
+        s_messages.clear();
+        m_previous = qInstallMessageHandler(&MessageCollector::collect);
+    }
+    ~MessageCollector() { qInstallMessageHandler(m_previous); }
+    QStringList messages() const { return s_messages; }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        // The offscreen platform says so for every window whose size limits
+        // change, as it has no window manager to hand them to.
+        if (text == QLatin1String("This plugin does not support propagateSizeHints()"))
+            return;
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            s_messages
+                += QStringLiteral("%1 %3: %2").arg(int(type)).arg(text).arg(QString::fromLatin1(context.category));
+    }
+    static inline QStringList s_messages;
+    QtMessageHandler m_previous = nullptr;
+};
+
+void tst_MainWindow::pagesBuiltWhenFirstShownHoldEarlierValues()
+{
+    auto window = makeWindow();
+    MessageCollector messages;
+    window->startUp();
+    ConfigPages *pages = window->configPages();
+    for (int index = 0; index < FrmPRIGroups::kPageCount; ++index)
+        QCOMPARE(pages->isBuilt(index), index == ConfigPages::PageFXO);
+
+    // A whole configuration arrives by the received-line road while only the
+    // FXO page is built.
+    QFile golden(QFINDTESTDATA("../session/golden.gwcfg"));
+    QVERIFY(golden.open(QIODevice::ReadOnly));
+    int records = 0;
+    for (const QByteArray &raw : golden.readAll().split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        window->objSpool->AnalyzeCmd(line, true);
+        ++records;
+    }
+    QCOMPARE(records, 102);
+    const Configuration &values = window->session()->configuration();
+    QCOMPARE(values.text(QStringLiteral("txtSMS_SpeNum")), QStringLiteral("09121234567"));
+    QCOMPARE(values.cell(QStringLiteral("ucPRF"), 2, 1), QStringLiteral("0935"));
+
+    auto *cmbSkin = window->findChild<QComboBox *>(QStringLiteral("cmbSkin"));
+    for (int skin : {int(FrmPRIGroups::SkinLuna), int(FrmPRIGroups::SkinSystem), int(FrmPRIGroups::SkinRoyale),
+             int(FrmPRIGroups::SkinVista), int(FrmPRIGroups::SkinOffice2007)}) {
+        cmbSkin->setCurrentIndex(skin);
+        QCOMPARE(window->appliedSkin(), skin);
+        for (int index = 0; index < FrmPRIGroups::kPageCount; ++index) {
+            window->showPage(qint16(index));
+            QVERIFY(window->page(index)->isVisible());
+            window->grab();
+        }
+    }
+
+    // Every control of every page shows what the configuration held before
+    // its page was built.
+    int shown = 0;
+    for (const ConfigurationDiff::PresentedControl &control : ConfigurationDiff::presentedControls()) {
+        QWidget *page = window->page(control.page);
+        const QString name = control.control;
+        switch (control.kind) {
+        case ConfigurationDiff::PresentedControl::Kind::List: {
+            auto *list = page->findChild<QComboBox *>(name);
+            QVERIFY2(list, qPrintable(name));
+            QCOMPARE(list->currentIndex(), values.listPosition(name));
+            break;
+        }
+        case ConfigurationDiff::PresentedControl::Kind::Text: {
+            auto *edit = page->findChild<QLineEdit *>(name);
+            QVERIFY2(edit, qPrintable(name));
+            QCOMPARE(edit->text(), values.text(name));
+            break;
+        }
+        case ConfigurationDiff::PresentedControl::Kind::Table: {
+            auto *grid = page->findChild<CoolFlex *>(name);
+            QVERIFY2(grid, qPrintable(name));
+            for (int row = 1; row <= control.rows; ++row) {
+                for (int col = 1; col < control.entries.size(); ++col)
+                    QCOMPARE(grid->TextMatrix(row, col), values.cell(name, row, col));
+            }
+            break;
+        }
+        }
+        ++shown;
+    }
+    QCOMPARE(shown, int(ConfigurationDiff::presentedControls().size()));
+
+    // A page built late is a view both ways: what the operator types reaches
+    // the configuration.
+    auto *number = window->page(ConfigPages::PageSMS)->findChild<QLineEdit *>(QStringLiteral("txtSMS_SpeNum"));
+    number->setText(QStringLiteral("0555"));
+    QCOMPARE(values.text(QStringLiteral("txtSMS_SpeNum")), QStringLiteral("0555"));
+
+    QVERIFY2(messages.messages().isEmpty(), qPrintable(messages.messages().join(QLatin1Char('\n'))));
 }
 
 // ---- accessibility ----------------------------------------------------------------
