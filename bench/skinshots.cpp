@@ -5,7 +5,7 @@
 //
 //   skinshots grab <folder> [styles folder]   writes skin<s>-page<p>.png for
 //       every skin list entry and page, skin<s>-popup.png (an opened selection
-//       list), skin<s>-topbar-popup.png and skin<s>-about.png
+//       list), skin<s>-topbar-popup.png, skin<s>-splash.png and skin<s>-about.png
 //   skinshots compare <folder A> <folder B>   prints every picture that differs,
 //       how many pixels do and the rectangle they lie in; exit status 1 when any picture differs
 //
@@ -14,6 +14,7 @@
 
 #include <frmabout.h>
 #include <frmprigroups.h>
+#include <frmsplash.h>
 #include <gatewaysession.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -104,6 +105,13 @@ int grab(const QString &folder, const QString &stylesFolder)
                 && ok;
             list->hidePopup();
             settle();
+        }
+        {
+            // The splash as a skin finds it when start-up applies one.
+            frmSplash splash(nullptr, std::chrono::hours(1));
+            splash.show();
+            settle();
+            ok = save(splash.grab().toImage(), folder, prefix + QStringLiteral("-splash")) && ok;
         }
         {
             frmAbout about(window);

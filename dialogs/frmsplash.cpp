@@ -6,16 +6,18 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
-// Set on the window itself, so that the application's skin never repaints the
-// product's own colours.
-constexpr char kSplashStyle[] = "frmSplash { background-color: rgb(64, 64, 64); }"
-                                "QLabel { color: rgb(255, 255, 255); background: transparent; }";
+// The product's own colours, set in the palettes of the window and its labels:
+// a skin's palette and rules leave the roles a widget set alone, and a style
+// sheet of the window's own would cost the first window a style of its own.
+const QColor kSplashBackground(64, 64, 64);
+const QColor kSplashText(255, 255, 255);
 
 QLabel *whiteLabel(const QString &name, const QString &text, qreal pointSize, bool bold, QWidget *parent)
 {
@@ -25,6 +27,9 @@ QLabel *whiteLabel(const QString &name, const QString &text, qreal pointSize, bo
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     label->setFont(font);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, kSplashText);
+    label->setPalette(colours);
     return label;
 }
 
@@ -36,8 +41,11 @@ frmSplash::frmSplash(QWidget *parent, std::chrono::milliseconds delay)
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(ProgramVersion::kProductName);
     setFixedSize(kClientSize);
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QString::fromLatin1(kSplashStyle));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kSplashBackground);
+    colours.setColor(QPalette::WindowText, kSplashText);
+    setPalette(colours);
+    setAutoFillBackground(true);
 
     const qreal ratio = devicePixelRatioF();
     auto *picGateway = new QLabel(this);
