@@ -43,9 +43,17 @@ inline double msSinceLaunch()
     return nowUs(CLOCK_BOOTTIME) / 1e3 - startJiffies * 1e3 / double(sysconf(_SC_CLK_TCK));
 }
 
-// The resident memory of this process in KiB, or -1.
+// The resident memory of this process in KiB, or -1. With BENCH_SMAPS set to a
+// file name, the process's mappings (/proc/self/smaps) are copied there as well,
+// to see which libraries and heaps the memory is in.
 inline long residentKb()
 {
+    if (const QByteArray copy = qgetenv("BENCH_SMAPS"); !copy.isEmpty()) {
+        QFile smaps(QStringLiteral("/proc/self/smaps"));
+        QFile target(QString::fromLocal8Bit(copy));
+        if (smaps.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly))
+            target.write(smaps.readAll());
+    }
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
