@@ -289,17 +289,16 @@ bool isTarget(const QString &text)
     return false;
 }
 
-// Writes bytes to path unless the file already holds exactly them; false when
-// it was left as it was.
-bool keep(const QString &path, const QByteArray &bytes, QString *error, bool *ok)
+// Writes bytes to path unless the file already holds exactly them: whether it
+// was written, or nothing (with error) when writing failed.
+std::optional<bool> keep(const QString &path, const QByteArray &bytes, QString *error)
 {
     QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.size() == bytes.size() && existing.readAll() == bytes) {
-        *ok = true;
+    if (existing.open(QIODevice::ReadOnly) && existing.size() == bytes.size() && existing.readAll() == bytes)
         return false;
-    }
-    *ok = ConfigurationFile::save(path, bytes, error);
-    return *ok;
+    if (!ConfigurationFile::save(path, bytes, error))
+        return std::nullopt;
+    return true;
 }
 
 // One gateway of a command: its name in reports and how to reach it.
@@ -488,15 +487,21 @@ private:
     QList<Report> m_reports;
 };
 
+// A configuration file's contents, or nothing once it has said why the file was refused.
+std::optional<ConfigurationFile::Contents> loadFile(const QString &path)
+{
+    ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
+    if (!read.contents)
+        say(QStringLiteral("%1: %2").arg(path, read.error));
+    return std::move(read.contents);
+}
+
 int check(const QStringList &paths)
 {
     int result = kDone;
     for (const QString &path : paths) {
-        const ConfigurationFile::ReadResult read = ConfigurationFile::load(path);
-        if (!read.contents) {
-            say(QStringLiteral("%1: %2").arg(path, read.error));
+        if (!loadFile(path))
             result = kUsage;
-        }
     }
     return result;
 }
@@ -511,16 +516,15 @@ int read(Command &command, const QString &output)
             report.name = gateway.name;
             report.file = command.isMany() ? QDir(output).filePath(gateway.name + QStringLiteral(".gwcfg")) : output;
             QString error;
-            bool ok = false;
             const QByteArray bytes
                 = ConfigurationFile::compose(job.values(), {job.version(), gateway.target.text}, &error);
-            const bool written = !bytes.isEmpty() && keep(report.file, bytes, &error, &ok);
-            if (bytes.isEmpty() || !ok) {
+            const std::optional<bool> written = bytes.isEmpty() ? std::nullopt : keep(report.file, bytes, &error);
+            if (!written) {
                 report.status = kUsage;
                 report.result = QStringLiteral("failed");
                 report.error = error;
             } else {
-                report.result = written ? QStringLiteral("written") : QStringLiteral("unchanged");
+                report.result = *written ? QStringLiteral("written") : QStringLiteral("unchanged");
             }
             return report;
         });
@@ -530,23 +534,21 @@ int read(Command &command, const QString &output)
 int write(Command &command, const QString &path, const QList<int> &chosen, bool allPages,
     const GatewayJob::Write &policy, bool anyVersion)
 {
-    const ConfigurationFile::ReadResult file = ConfigurationFile::load(path);
-    if (!file.contents) {
-        say(QStringLiteral("%1: %2").arg(path, file.error));
+    const std::optional<ConfigurationFile::Contents> file = loadFile(path);
+    if (!file)
         return kUsage;
-    }
     QString error;
-    const std::optional<QList<int>> pages = filePages(chosen, *file.contents, path, allPages, &error);
+    const std::optional<QList<int>> pages = filePages(chosen, *file, path, allPages, &error);
     if (!pages)
         return usage(error);
     GatewayJob::Write write = policy;
-    write.entries = ConfigurationFile::records(file.contents->values, *pages, &error);
+    write.entries = ConfigurationFile::records(file->values, *pages, &error);
     if (write.entries.isEmpty()) {
         say(QStringLiteral("%1: %2").arg(path, error));
         return kUsage;
     }
     if (!anyVersion)
-        write.version = file.contents->header.version;
+        write.version = file->header.version;
     command.run([&](GatewayJob &job) { job.setWrite(write); },
         [](const Gateway &gateway, GatewayJob &) {
             Report report;
@@ -571,30 +573,26 @@ Report compared(
 
 int diff(Command &command, const QString &path, const QString &other, const QList<int> &chosen, bool allPages)
 {
-    const ConfigurationFile::ReadResult file = ConfigurationFile::load(path);
-    if (!file.contents) {
-        say(QStringLiteral("%1: %2").arg(path, file.error));
+    const std::optional<ConfigurationFile::Contents> file = loadFile(path);
+    if (!file)
         return kUsage;
-    }
     QString error;
-    const std::optional<QList<int>> pages = filePages(chosen, *file.contents, path, allPages, &error);
+    const std::optional<QList<int>> pages = filePages(chosen, *file, path, allPages, &error);
     if (!pages)
         return usage(error);
     if (!other.isEmpty() && !isTarget(other)) {
-        const ConfigurationFile::ReadResult second = ConfigurationFile::load(other);
-        if (!second.contents) {
-            say(QStringLiteral("%1: %2").arg(other, second.error));
+        const std::optional<ConfigurationFile::Contents> second = loadFile(other);
+        if (!second)
             return kUsage;
-        }
         // Only pages both files hold compare; a page the other file lacks is no answer.
         for (const int page : *pages) {
-            if (!second.contents->pages.contains(page)) {
+            if (!second->pages.contains(page)) {
                 say(QStringLiteral("%1 does not hold the %2 page that %3 holds")
                         .arg(other, ConfigurationDiff::pageTitle(page), path));
                 return kUsage;
             }
         }
-        Report report = compared(other, file.contents->values, second.contents->values, *pages);
+        Report report = compared(other, file->values, second->values, *pages);
         report.file = other;
         command.printDifferences(report);
         command.add(report);
@@ -602,7 +600,7 @@ int diff(Command &command, const QString &path, const QString &other, const QLis
     }
     command.run([](GatewayJob &) {},
         [&](const Gateway &gateway, GatewayJob &job) {
-            const Report report = compared(gateway.name, file.contents->values, job.values(), *pages);
+            const Report report = compared(gateway.name, file->values, job.values(), *pages);
             command.printDifferences(report);
             return report;
         });
