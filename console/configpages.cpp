@@ -72,14 +72,32 @@ QString cellKey(const QString &table, int row, int col)
     return QStringLiteral("%1(%2,%3)").arg(table).arg(row).arg(col);
 }
 
-QWidget *scrolled(QWidget *content, const QString &objectName)
+// A page is made from its scroll area down, every widget in the place it
+// stays: a widget moved under another once a skin is applied is restyled with
+// everything in it, once for each level it moves, and a selection list that is
+// restyled builds its drop-down view at once.
+struct ScrolledPage
 {
-    auto *area = new QScrollArea;
+    QScrollArea *area;
+    // What the page shows, made inside the area's viewport.
+    QWidget *content;
+};
+
+ScrolledPage scrolledPage(const QString &objectName, QWidget *parent)
+{
+    auto *area = new QScrollArea(parent);
     area->setObjectName(objectName);
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
-    area->setWidget(content);
-    return area;
+    return {area, new QWidget(area->viewport())};
+}
+
+// The area takes its content once the content is laid out; the content is in
+// the viewport already, so it moves no more.
+QWidget *finished(const ScrolledPage &page)
+{
+    page.area->setWidget(page.content);
+    return page.area;
 }
 
 } // namespace
@@ -97,12 +115,12 @@ ConfigPages::~ConfigPages()
     }
 }
 
-QWidget *ConfigPages::page(int index) const
+QWidget *ConfigPages::page(int index, QWidget *parent) const
 {
     if (index < 0 || index >= kPageCount)
         return nullptr;
     // Building a page changes what the pages show, not what they hold.
-    const_cast<ConfigPages *>(this)->buildPage(index);
+    const_cast<ConfigPages *>(this)->buildPage(index, parent);
     return m_pages[index].data();
 }
 
@@ -114,7 +132,7 @@ bool ConfigPages::isBuilt(int index) const
 void ConfigPages::buildAllPages() const
 {
     for (int index = 0; index < kPageCount; ++index)
-        const_cast<ConfigPages *>(this)->buildPage(index);
+        const_cast<ConfigPages *>(this)->buildPage(index, nullptr);
 }
 
 CoolFlex *ConfigPages::prefixTable() const
@@ -129,36 +147,41 @@ CoolFlex *ConfigPages::numberList() const
     return m_ucNumList;
 }
 
-void ConfigPages::buildPage(int index)
+void ConfigPages::buildPage(int index, QWidget *parent)
 {
     if (index < 0 || index >= kPageCount || index == PageDBG || m_built[index])
         return;
     m_built[index] = true;
-    createControls(index);
     switch (index) {
     case PagePRF:
-        m_pages[index] = buildTablePage(m_ucPRF, QStringLiteral("pagePRF"));
+        m_pages[index] = buildTablePage(kPrefixTable, QStringLiteral("pagePRF"), parent);
         break;
     case PageNumList:
-        m_pages[index] = buildTablePage(m_ucNumList, QStringLiteral("pageNumList"));
+        m_pages[index] = buildTablePage(kNumberListTable, QStringLiteral("pageNumList"), parent);
         break;
     case PageFXO:
-        m_pages[index] = buildFxoPage();
+        m_pages[index] = buildFxoPage(parent);
         break;
     case PageFXS:
-        m_pages[index] = buildFxsPage();
+        m_pages[index] = buildFxsPage(parent);
         break;
     case PageGSM:
-        m_pages[index] = buildGsmPage();
+        m_pages[index] = buildGsmPage(parent);
         break;
     case PageSMS:
-        m_pages[index] = buildSmsPage();
+        m_pages[index] = buildSmsPage(parent);
         break;
     case PageTONE:
-        m_pages[index] = buildTonePage();
+        m_pages[index] = buildTonePage(parent);
         break;
     default:
         break;
+    }
+    // Every control of the page exists, placed or not, since records and the
+    // binding name them all.
+    for (const PresentedControl &control : ConfigurationDiff::presentedControls()) {
+        if (control.page == index)
+            place(control.control, nullptr);
     }
     connectChangeRules(index);
     if (!m_configuration)
@@ -169,47 +192,59 @@ void ConfigPages::buildPage(int index)
     showPageValues(index);
 }
 
-void ConfigPages::createControls(int page)
+QWidget *ConfigPages::place(const QString &name, QWidget *parent)
 {
-    for (const PresentedControl &control : ConfigurationDiff::presentedControls()) {
-        if (control.page != page)
-            continue;
-        switch (control.kind) {
-        case PresentedControl::Kind::Text: {
-            auto *edit = new QLineEdit;
-            edit->setObjectName(control.control);
-            if (control.width > 0) {
-                edit->setMaxLength(control.width);
-                const int chars = std::min(std::max(control.width, 3), kWideBoxChars) + 2;
-                edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12);
-            } else {
-                edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7 + 12);
-            }
-            m_texts.insert(control.control, edit);
-            m_widths.insert(control.control, control.width);
-            break;
+    if (QWidget *made = control(name))
+        return made;
+    const PresentedControl &control = presented(name);
+    switch (control.kind) {
+    case PresentedControl::Kind::Text: {
+        auto *edit = new QLineEdit(parent);
+        edit->setObjectName(control.control);
+        if (control.width > 0) {
+            edit->setMaxLength(control.width);
+            const int chars = std::min(std::max(control.width, 3), kWideBoxChars) + 2;
+            edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12);
+        } else {
+            edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7 + 12);
         }
-        case PresentedControl::Kind::List: {
-            auto *list = new QComboBox;
-            list->setObjectName(control.control);
-            list->addItems(control.entries);
-            list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-            list->setCurrentIndex(-1);
-            m_lists.insert(control.control, list);
-            break;
-        }
-        case PresentedControl::Kind::Table: {
-            auto *grid = new CoolFlex;
-            grid->setObjectName(control.control);
-            // The tables carry no label of their own: a screen reader names them
-            // as the toolbar buttons that show them do.
-            grid->grid()->setAccessibleName(control.label);
-            (control.control == kPrefixTable ? m_ucPRF : m_ucNumList) = grid;
-            setupTable(control.control);
-            break;
-        }
-        }
+        m_texts.insert(control.control, edit);
+        m_widths.insert(control.control, control.width);
+        return edit;
     }
+    case PresentedControl::Kind::List: {
+        auto *list = new QComboBox(parent);
+        list->setObjectName(control.control);
+        list->addItems(control.entries);
+        // Sized to its entries, which never change once built. The policy
+        // that follows every change of the entries would build the list's
+        // drop-down view at once, for every list, opened or not.
+        list->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+        list->setCurrentIndex(-1);
+        m_lists.insert(control.control, list);
+        return list;
+    }
+    case PresentedControl::Kind::Table: {
+        auto *grid = new CoolFlex(parent);
+        grid->setObjectName(control.control);
+        // The tables carry no label of their own: a screen reader names them
+        // as the toolbar buttons that show them do.
+        grid->grid()->setAccessibleName(control.label);
+        (control.control == kPrefixTable ? m_ucPRF : m_ucNumList) = grid;
+        setupTable(control.control);
+        return grid;
+    }
+    }
+    return nullptr;
+}
+
+QWidget *ConfigPages::control(const QString &name) const
+{
+    if (QComboBox *list = m_lists.value(name))
+        return list;
+    if (QLineEdit *edit = m_texts.value(name))
+        return edit;
+    return table(name);
 }
 
 void ConfigPages::connectChangeRules(int page)
@@ -576,59 +611,54 @@ CoolFlex *ConfigPages::table(const QString &name) const
     return nullptr;
 }
 
-QLabel *ConfigPages::labelFor(const QString &control)
+QLabel *ConfigPages::labelFor(const QString &name, QWidget *parent)
 {
-    auto *label = new QLabel(presented(control).label);
-    QWidget *buddy = m_lists.value(control);
-    if (!buddy)
-        buddy = m_texts.value(control);
-    label->setBuddy(buddy);
+    auto *label = new QLabel(presented(name).label, parent);
+    label->setBuddy(control(name));
     return label;
 }
 
-QWidget *ConfigPages::withUnit(QWidget *control, const QString &unit)
+QWidget *ConfigPages::placeWithUnit(const QString &name, QWidget *parent)
 {
+    const QString &unit = presented(name).unit;
     if (unit.isEmpty())
-        return control;
-    auto *row = new QWidget;
+        return place(name, parent);
+    auto *row = new QWidget(parent);
     auto *box = new QHBoxLayout(row);
     box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(control);
-    box->addWidget(new QLabel(unit));
+    box->addWidget(place(name, row));
+    box->addWidget(new QLabel(unit, row));
     box->addStretch(1);
     return row;
 }
 
-QGroupBox *ConfigPages::formGroup(const QString &title, const QStringList &controls)
+QGroupBox *ConfigPages::formGroup(const QString &title, const QStringList &controls, QWidget *parent)
 {
-    auto *group = new QGroupBox(title);
+    auto *group = new QGroupBox(title, parent);
     auto *form = new QFormLayout(group);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     for (const QString &control : controls) {
-        const PresentedControl &shown = presented(control);
-        QWidget *widget = m_lists.value(control);
-        if (!widget)
-            widget = m_texts.value(control);
-        form->addRow(labelFor(control), withUnit(widget, shown.unit));
+        QWidget *field = placeWithUnit(control, group);
+        form->addRow(labelFor(control, group), field);
     }
     return group;
 }
 
-QWidget *ConfigPages::buildTablePage(CoolFlex *table, const QString &name)
+QWidget *ConfigPages::buildTablePage(const QString &table, const QString &name, QWidget *parent)
 {
-    auto *content = new QWidget;
-    auto *box = new QHBoxLayout(content);
-    box->addWidget(table);
+    const ScrolledPage page = scrolledPage(name, parent);
+    auto *box = new QHBoxLayout(page.content);
+    box->addWidget(place(table, page.content));
     box->addStretch(1);
-    return scrolled(content, name);
+    return finished(page);
 }
 
-QWidget *ConfigPages::buildFxoPage()
+QWidget *ConfigPages::buildFxoPage(QWidget *parent)
 {
-    auto *content = new QWidget;
-    auto *columns = new QHBoxLayout(content);
+    const ScrolledPage page = scrolledPage(QStringLiteral("pageFXO"), parent);
+    auto *columns = new QHBoxLayout(page.content);
     auto *left = new QVBoxLayout;
     auto *right = new QVBoxLayout;
     const RecordLayout *fxo = RecordLayouts::find(QStringLiteral("FXO"));
@@ -641,37 +671,38 @@ QWidget *ConfigPages::buildFxoPage()
         return controls;
     };
     for (const char *group : {"Line and Access", "Follow Me", "Tones"})
-        left->addWidget(formGroup(QString::fromLatin1(group), names(QString::fromLatin1(group))));
+        left->addWidget(formGroup(QString::fromLatin1(group), names(QString::fromLatin1(group)), page.content));
     for (const char *group : {"Dialling", "Number Format"})
-        right->addWidget(formGroup(QString::fromLatin1(group), names(QString::fromLatin1(group))));
+        right->addWidget(formGroup(QString::fromLatin1(group), names(QString::fromLatin1(group)), page.content));
     left->addStretch(1);
     right->addStretch(1);
     columns->addLayout(left);
     columns->addLayout(right);
     columns->addStretch(1);
-    return scrolled(content, QStringLiteral("pageFXO"));
+    return finished(page);
 }
 
-QWidget *ConfigPages::buildFxsPage()
+QWidget *ConfigPages::buildFxsPage(QWidget *parent)
 {
-    auto *content = new QWidget;
-    auto *columns = new QHBoxLayout(content);
+    const ScrolledPage page = scrolledPage(QStringLiteral("pageFXS"), parent);
+    auto *columns = new QHBoxLayout(page.content);
     auto *left = new QVBoxLayout;
     auto *right = new QVBoxLayout;
     left->addWidget(formGroup(QStringLiteral("Caller ID"),
-        {QStringLiteral("cmbFXS_CID"), QStringLiteral("cmbFXS_CID_on"), QStringLiteral("cmbFXS_Unlist")}));
+        {QStringLiteral("cmbFXS_CID"), QStringLiteral("cmbFXS_CID_on"), QStringLiteral("cmbFXS_Unlist")}, page.content));
     left->addWidget(formGroup(QStringLiteral("Dialling and Polarity"),
-        {QStringLiteral("txtFXS_DLP"), QStringLiteral("cmbFXS_Polar"), QStringLiteral("txtFXS_Polar")}));
+        {QStringLiteral("txtFXS_DLP"), QStringLiteral("cmbFXS_Polar"), QStringLiteral("txtFXS_Polar")}, page.content));
 
-    QGroupBox *ring = formGroup(QStringLiteral("Ring Cadence"), {QStringLiteral("cmbFXS_Signal")});
+    QGroupBox *ring = formGroup(QStringLiteral("Ring Cadence"), {QStringLiteral("cmbFXS_Signal")}, page.content);
     auto *cadence = new QGridLayout;
     for (int k = 0; k < 2; ++k) {
         int col = 0;
         for (const QString &name : {RecordLayouts::element(QStringLiteral("txtFXS_Ring"), k),
                  RecordLayouts::element(QStringLiteral("txtFXS_Pause"), k)}) {
-            cadence->addWidget(labelFor(name), k, col++, Qt::AlignRight);
-            cadence->addWidget(m_texts.value(name), k, col++);
-            cadence->addWidget(new QLabel(presented(name).unit), k, col++);
+            QWidget *box = place(name, ring);
+            cadence->addWidget(labelFor(name, ring), k, col++, Qt::AlignRight);
+            cadence->addWidget(box, k, col++);
+            cadence->addWidget(new QLabel(presented(name).unit, ring), k, col++);
         }
     }
     cadence->setColumnMinimumWidth(3, 60);
@@ -683,32 +714,36 @@ QWidget *ConfigPages::buildFxsPage()
     columns->addLayout(left);
     columns->addLayout(right);
     columns->addStretch(1);
-    return scrolled(content, QStringLiteral("pageFXS"));
+    return finished(page);
 }
 
-QWidget *ConfigPages::buildGsmPage()
+QWidget *ConfigPages::buildGsmPage(QWidget *parent)
 {
-    auto *content = new QWidget;
-    auto *page = new QVBoxLayout(content);
+    const ScrolledPage page = scrolledPage(QStringLiteral("pageGSM"), parent);
+    QWidget *content = page.content;
+    auto *rows = new QVBoxLayout(content);
     auto *columns = new QHBoxLayout;
     auto *left = new QVBoxLayout;
     auto *right = new QVBoxLayout;
     left->addWidget(formGroup(QStringLiteral("Access"),
         {QStringLiteral("cmbGSM_FxoAccess"), QStringLiteral("cmbGSM_FxoViaNum"), QStringLiteral("cmbGSM_CallVia"),
-            QStringLiteral("cmbGSM_RepFXO"), QStringLiteral("txtGSM_ATL")}));
+            QStringLiteral("cmbGSM_RepFXO"), QStringLiteral("txtGSM_ATL")},
+        content));
     left->addWidget(formGroup(QStringLiteral("Calls"),
-        {QStringLiteral("cmbGSM_PreNum"), QStringLiteral("cmbGSM_inCall"), QStringLiteral("cmbGSM_TonGsm")}));
-    left->addWidget(formGroup(QStringLiteral("Audio"), {QStringLiteral("cmbGSM_SPK"), QStringLiteral("cmbGSM_MIC")}));
+        {QStringLiteral("cmbGSM_PreNum"), QStringLiteral("cmbGSM_inCall"), QStringLiteral("cmbGSM_TonGsm")}, content));
     left->addWidget(
-        formGroup(QStringLiteral("SIM Cards"), {QStringLiteral("txtGSM_PIN1"), QStringLiteral("txtGSM_PIN2")}));
+        formGroup(QStringLiteral("Audio"), {QStringLiteral("cmbGSM_SPK"), QStringLiteral("cmbGSM_MIC")}, content));
+    left->addWidget(formGroup(
+        QStringLiteral("SIM Cards"), {QStringLiteral("txtGSM_PIN1"), QStringLiteral("txtGSM_PIN2")}, content));
 
     // The voice-rate lists are labelled "IN" and "OUT" only: their group's title
     // is the caption they are read with.
     const QString rateIn = RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 0);
     QGroupBox *radio = formGroup(presented(rateIn).caption,
-        {rateIn, RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 1), QStringLiteral("cmbGSM_Band")});
+        {rateIn, RecordLayouts::element(QStringLiteral("cmbGSM_Rate"), 1), QStringLiteral("cmbGSM_Band")}, content);
     auto *note = new QLabel(
-        QStringLiteral("** IF the 'voice rate' / 'Frequency Band' were changed then you  should restart Gateway !!!"));
+        QStringLiteral("** IF the 'voice rate' / 'Frequency Band' were changed then you  should restart Gateway !!!"),
+        radio);
     note->setObjectName(QStringLiteral("lblGSM_Note"));
     note->setStyleSheet(kNoteStyle);
     note->setWordWrap(true);
@@ -717,7 +752,8 @@ QWidget *ConfigPages::buildGsmPage()
 
     QGroupBox *status = formGroup(QStringLiteral("Network Status"),
         {QStringLiteral("cmbGSM_CELL"), QStringLiteral("cmbGSM_NET"), QStringLiteral("txtGSM_RXL"),
-            QStringLiteral("txtGSM_PRD"), QStringLiteral("txtGSM_IDCELL"), QStringLiteral("txtGSM_MNL")});
+            QStringLiteral("txtGSM_PRD"), QStringLiteral("txtGSM_IDCELL"), QStringLiteral("txtGSM_MNL")},
+        content);
     status->setObjectName(QStringLiteral("framGSM_Network"));
     // Two rows of four boxes, each row with one label before its first box; the
     // boxes stand at their places, which are not their element order.
@@ -731,9 +767,9 @@ QWidget *ConfigPages::buildGsmPage()
             byPlace[presented(name).place - 1] = name;
         }
         for (int c = 0; c < kPeriods; ++c) {
-            QLineEdit *box = m_texts.value(byPlace[c]);
+            QWidget *box = place(byPlace[c], status);
             if (c == 0)
-                periods->addWidget(labelFor(byPlace[c]), r, 0, Qt::AlignRight);
+                periods->addWidget(labelFor(byPlace[c], status), r, 0, Qt::AlignRight);
             else
                 box->setAccessibleName(presented(byPlace[c]).label);
             periods->addWidget(box, r, c + 1);
@@ -758,66 +794,71 @@ QWidget *ConfigPages::buildGsmPage()
     columns->addLayout(left);
     columns->addLayout(right);
     columns->addStretch(1);
-    page->addLayout(columns);
-    return scrolled(content, QStringLiteral("pageGSM"));
+    rows->addLayout(columns);
+    return finished(page);
 }
 
-QWidget *ConfigPages::buildSmsPage()
+QWidget *ConfigPages::buildSmsPage(QWidget *parent)
 {
-    auto *content = new QWidget;
+    // The groups keep their width at the left of the page.
+    const ScrolledPage page = scrolledPage(QStringLiteral("pageSMS"), parent);
+    auto *row = new QHBoxLayout(page.content);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *content = new QWidget(page.content);
     auto *column = new QVBoxLayout(content);
     column->addWidget(formGroup(QStringLiteral("SMS Control"),
         {QStringLiteral("cmbSMS_CallBack"), QStringLiteral("cmbSMS_fxo"), QStringLiteral("cmbSMS_Setup"),
-            QStringLiteral("cmbSMS_Confrim"), QStringLiteral("cmbSMS_Control")}));
-    column->addWidget(
-        formGroup(QStringLiteral("Numbers"), {QStringLiteral("txtSMS_SpeNum"), QStringLiteral("txtSMS_Service")}));
+            QStringLiteral("cmbSMS_Confrim"), QStringLiteral("cmbSMS_Control")},
+        content));
+    column->addWidget(formGroup(
+        QStringLiteral("Numbers"), {QStringLiteral("txtSMS_SpeNum"), QStringLiteral("txtSMS_Service")}, content));
     column->addStretch(1);
-    auto *outer = new QWidget;
-    auto *row = new QHBoxLayout(outer);
-    row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(content);
     row->addStretch(1);
-    return scrolled(outer, QStringLiteral("pageSMS"));
+    return finished(page);
 }
 
-QWidget *ConfigPages::buildTonePage()
+QWidget *ConfigPages::buildTonePage(QWidget *parent)
 {
-    auto *content = new QWidget;
+    // The groups keep their width at the left of the page.
+    const ScrolledPage page = scrolledPage(QStringLiteral("pageTONE"), parent);
+    auto *row = new QHBoxLayout(page.content);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *content = new QWidget(page.content);
     auto *column = new QVBoxLayout(content);
-    column->addWidget(formGroup(QStringLiteral("Mode"), {QStringLiteral("cmbTONE_Work")}));
+    column->addWidget(formGroup(QStringLiteral("Mode"), {QStringLiteral("cmbTONE_Work")}, content));
 
-    auto *tones = new QGroupBox(QStringLiteral("Tones"));
+    auto *tones = new QGroupBox(QStringLiteral("Tones"), content);
     auto *toneGrid = new QGridLayout(tones);
     for (int t = 0; t < 4; ++t) {
         for (int k = 0; k < 2; ++k) {
             const QString name = RecordLayouts::element(QStringLiteral("cmbTONE_Type"), 2 * t + k);
-            toneGrid->addWidget(labelFor(name), t, 3 * k, Qt::AlignRight);
-            toneGrid->addWidget(m_lists.value(name), t, 3 * k + 1);
+            QWidget *list = place(name, tones);
+            toneGrid->addWidget(labelFor(name, tones), t, 3 * k, Qt::AlignRight);
+            toneGrid->addWidget(list, t, 3 * k + 1);
         }
     }
     toneGrid->setColumnMinimumWidth(2, 24);
     toneGrid->setColumnStretch(6, 1);
     column->addWidget(tones);
 
-    auto *cadences = new QGroupBox(QStringLiteral("Cadences"));
+    auto *cadences = new QGroupBox(QStringLiteral("Cadences"), content);
     auto *cadenceGrid = new QGridLayout(cadences);
     for (int c = 0; c < 3; ++c) {
         const PresentedControl &first = presented(RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c));
-        cadenceGrid->addWidget(new QLabel(first.caption), c, 0, Qt::AlignRight);
+        cadenceGrid->addWidget(new QLabel(first.caption, cadences), c, 0, Qt::AlignRight);
         for (int p = 0; p < 4; ++p) {
             const QString name = RecordLayouts::element(QStringLiteral("txtTONE"), 4 + 4 * c + p);
-            cadenceGrid->addWidget(labelFor(name), c, 1 + 2 * p, Qt::AlignRight);
-            cadenceGrid->addWidget(m_texts.value(name), c, 2 + 2 * p);
+            QWidget *box = place(name, cadences);
+            cadenceGrid->addWidget(labelFor(name, cadences), c, 1 + 2 * p, Qt::AlignRight);
+            cadenceGrid->addWidget(box, c, 2 + 2 * p);
         }
-        cadenceGrid->addWidget(new QLabel(first.unit), c, 9);
+        cadenceGrid->addWidget(new QLabel(first.unit, cadences), c, 9);
     }
     cadenceGrid->setColumnStretch(10, 1);
     column->addWidget(cadences);
     column->addStretch(1);
-    auto *outer = new QWidget;
-    auto *row = new QHBoxLayout(outer);
-    row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(content);
     row->addStretch(1);
-    return scrolled(outer, QStringLiteral("pageTONE"));
+    return finished(page);
 }

@@ -43,10 +43,11 @@ public:
     ~ConfigPages() override;
 
     // The content of page index, to be put into framMenu(index); null for PageDBG.
-    // The caller takes ownership by reparenting it. A page's controls are built
-    // when it is first asked for; bound, they show the configuration's values
-    // at once, whatever it received before.
-    QWidget *page(int index) const;
+    // A page's controls are built when it is first asked for, the page as a
+    // child of parent (the frame that shows it), which then owns it; a page
+    // built without a parent is the caller's to take over. Bound, the controls
+    // show the configuration's values at once, whatever it received before.
+    QWidget *page(int index, QWidget *parent = nullptr) const;
     // Whether page index has been built.
     bool isBuilt(int index) const;
     // Builds every page not built yet.
@@ -96,9 +97,11 @@ private:
     QString cell(const QString &table, int row, int col) const override;
     bool setCell(const QString &table, int row, int col, const QString &text) override;
 
-    void buildPage(int index);
-    // The lists, text boxes and tables of one page.
-    void createControls(int page);
+    void buildPage(int index, QWidget *parent);
+    // The list, text box or table name, made in parent if it does not exist yet.
+    QWidget *place(const QString &name, QWidget *parent);
+    // The list, text box or table name; null until made.
+    QWidget *control(const QString &name) const;
     void setupTable(const QString &name);
     void connectChangeRules(int page);
     void connectFxoRules();
@@ -126,16 +129,18 @@ private:
     // rows of several controls under one label. Labels, units, list entries and
     // table headings come from ConfigurationDiff::presentedControls(), so a
     // difference names a control as its page does.
-    QLabel *labelFor(const QString &control);
-    QWidget *withUnit(QWidget *control, const QString &unit);
-    QGroupBox *formGroup(const QString &title, const QStringList &controls);
+    // Every widget is made in the parent it stays in (see scrolledPage).
+    QLabel *labelFor(const QString &name, QWidget *parent);
+    // The control, or a row of the control and its unit.
+    QWidget *placeWithUnit(const QString &name, QWidget *parent);
+    QGroupBox *formGroup(const QString &title, const QStringList &controls, QWidget *parent);
     // The page of the prefix table or the number list: the table alone.
-    QWidget *buildTablePage(CoolFlex *table, const QString &name);
-    QWidget *buildFxoPage();
-    QWidget *buildFxsPage();
-    QWidget *buildGsmPage();
-    QWidget *buildSmsPage();
-    QWidget *buildTonePage();
+    QWidget *buildTablePage(const QString &table, const QString &name, QWidget *parent);
+    QWidget *buildFxoPage(QWidget *parent);
+    QWidget *buildFxsPage(QWidget *parent);
+    QWidget *buildGsmPage(QWidget *parent);
+    QWidget *buildSmsPage(QWidget *parent);
+    QWidget *buildTonePage(QWidget *parent);
 
     // Guarded, since the host owns the pages once it has taken them over.
     QHash<QString, QPointer<QComboBox>> m_lists;

@@ -554,7 +554,8 @@ void FrmPRIGroups::buildPage(int index)
     auto *column = qobject_cast<QVBoxLayout *>(framMenu[index]->layout());
     if (index == ConfigPages::PageDBG || !column || !column->isEmpty())
         return;
-    if (QWidget *content = m_configPages->page(index))
+    // Made in its frame, so that nothing on it moves under a styled parent later.
+    if (QWidget *content = m_configPages->page(index, framMenu[index]))
         column->addWidget(content, 1);
 }
 
