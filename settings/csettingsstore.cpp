@@ -85,6 +85,16 @@ void setTextOf(pugi::xml_node element, const std::string &text)
         element.append_child(pugi::node_pcdata).set_value(text.c_str());
 }
 
+// Whether element holds text as a store would have written it: one plain text
+// child, or nothing for an empty text.
+bool holdsText(pugi::xml_node element, const std::string &text)
+{
+    const pugi::xml_node child = element.first_child();
+    if (!child)
+        return text.empty();
+    return !child.next_sibling() && child.type() == pugi::node_pcdata && text == child.value();
+}
+
 pugi::xml_node appendElement(pugi::xml_node parent, const char *name, const std::string *text = nullptr)
 {
     pugi::xml_node element = parent.append_child(name);
@@ -180,6 +190,17 @@ pugi::xml_node cSettingsStore::selectFirst(
 void cSettingsStore::save() const
 {
     atomicfile::write(m_fileName, serialized(*m_document));
+    m_unsaved = false;
+}
+
+void cSettingsStore::commit(bool changed, bool bSkipSave) const
+{
+    // A value set to what it already was is no change, so the file (and its
+    // time) is left alone, unless a change deferred before is still unwritten.
+    if (bSkipSave)
+        m_unsaved = m_unsaved || changed;
+    else if (changed || m_unsaved)
+        save();
 }
 
 Result<Nothing> cSettingsStore::Sync()
@@ -200,8 +221,7 @@ Result<bool> cSettingsStore::DeleteSetting(std::string sSection, std::string sKe
         if (!key)
             return false;
         key.parent().remove_child(key);
-        if (!bSkipSave)
-            save();
+        commit(true, bSkipSave);
         return true;
     });
 }
@@ -212,8 +232,11 @@ Result<bool> cSettingsStore::SaveSetting(std::string sSection, std::string sKeyN
         if (!hasDocument())
             return false;
         bool replaced = false;
+        bool changed = true;
         if (pugi::xml_node value = selectFirst(valueQuery(sSection, sKeyName), sSection, sKeyName)) {
-            setTextOf(value, sValue);
+            changed = !holdsText(value, sValue);
+            if (changed)
+                setTextOf(value, sValue);
             replaced = true;
         } else {
             pugi::xml_node keyList = selectFirst(keyListQuery(sSection), sSection);
@@ -230,8 +253,7 @@ Result<bool> cSettingsStore::SaveSetting(std::string sSection, std::string sKeyN
             appendElement(key, "NAME", &sKeyName);
             appendElement(key, "VALUE", &sValue);
         }
-        if (!bSkipSave)
-            save();
+        commit(changed, bSkipSave);
         return replaced;
     });
 }
@@ -288,8 +310,7 @@ Result<bool> cSettingsStore::DeleteSection(std::string sSection, bool bSkipSave)
         section.parent().remove_child(section);
         // A file whose root element is itself the section loses its root.
         m_root = m_document->document_element();
-        if (!bSkipSave)
-            save();
+        commit(true, bSkipSave);
         return true;
     });
 }
@@ -299,6 +320,7 @@ Result<Nothing> cSettingsStore::FileName(std::string vData)
     return guarded<Nothing>("FileName", false, [&] {
         m_root = pugi::xml_node();
         m_document.reset();
+        m_unsaved = false;
         m_fileName = std::move(vData);
         m_document = std::make_unique<pugi::xml_document>();
         // A file that exists but cannot be read is reported, not replaced: its

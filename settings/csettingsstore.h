@@ -54,8 +54,13 @@ private:
     // The first node the query finds from the root element, or an empty node.
     pugi::xml_node selectFirst(const std::string &query, const std::string &section, const std::string &key = {}) const;
     void save() const;
+    // Writes the document now unless bSkipSave, when it changed or holds a
+    // change deferred before; keeps a deferred change for the next write.
+    void commit(bool changed, bool bSkipSave) const;
 
     std::string m_fileName;
     std::unique_ptr<pugi::xml_document> m_document;
     pugi::xml_node m_root;
+    // A change made with bSkipSave that no write has carried to the file yet.
+    mutable bool m_unsaved = false;
 };

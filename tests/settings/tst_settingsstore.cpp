@@ -285,6 +285,24 @@ private slots:
         QCOMPARE(open()->GetSetting("T", "new", "").value, "deferred");
     }
 
+    void unchangedValueLeavesFileAlone()
+    {
+        auto store = open();
+        QVERIFY(store->SaveSetting("S", "k", "v", false).ok());
+        // The same tree as another program laid it out: a value set to what it
+        // is already does not rewrite the file.
+        const QByteArray byHand = contents(path()) + "<!-- by hand -->\n";
+        write(path(), byHand);
+        store = open();
+        QCOMPARE(store->SaveSetting("S", "k", "v", false).value, true);
+        QCOMPARE(contents(path()), byHand);
+        // A change deferred before it still reaches the file with that write.
+        QVERIFY(store->SaveSetting("T", "n", "deferred", true).ok());
+        QVERIFY(store->SaveSetting("S", "k", "v", false).ok());
+        QCOMPARE(open()->GetSetting("T", "n", "").value, "deferred");
+        QVERIFY(contents(path()) != byHand);
+    }
+
     void getSectionBounds()
     {
         auto store = open();
