@@ -41,12 +41,13 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(ProgramVersion::kMakerName);
     QApplication::setApplicationVersion(ProgramVersion::kVersion);
 
-    reportUnkeptSettings();
-
     auto *splash = new frmSplash;
     splash->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<FrmPRIGroups> mainWindow;
     QObject::connect(splash, &frmSplash::loadingStarted, &app, [splash, &mainWindow] {
+        // Checked as the main window starts loading, which reads the settings
+        // next, rather than before the splash, which would show that much later.
+        reportUnkeptSettings();
         mainWindow = new FrmPRIGroups;
         mainWindow->setAttribute(Qt::WA_DeleteOnClose);
         mainWindow->startUp(splash);

@@ -1,5 +1,5 @@
-// The console's own start-up, timed: the settings library check, the splash and
-// the main window's start-up, as the program does them, from the launch to the
+// The console's own start-up, timed: the splash, then the settings library check
+// and the main window's start-up, as the program does them, from the launch to the
 // main window's first paint. Prints the milliseconds to the splash's first
 // paint and to the main window's, and quits there, without the exit question.
 //
@@ -43,13 +43,6 @@ int main(int argc, char **argv)
 
     FrmPRIGroups::Options options;
     options.settingsFolder = QString::fromLocal8Bit(argv[1]);
-    {
-        SettingsFile settings(SettingsLocation::settingFile(options.settingsFolder));
-        if (!settings.isOpen()) {
-            std::fprintf(stderr, "%s\n", qPrintable(settings.errorText()));
-            return 1;
-        }
-    }
 
     auto *splash = new frmSplash;
     splash->setAttribute(Qt::WA_DeleteOnClose);
@@ -57,6 +50,11 @@ int main(int argc, char **argv)
     splash->installEventFilter(&splashPaint);
     FirstPaint firstPaint;
     QObject::connect(splash, &frmSplash::loadingStarted, &app, [splash, &options, &firstPaint] {
+        // The program checks its settings here too, as the main window starts loading.
+        if (SettingsFile settings(SettingsLocation::settingFile(options.settingsFolder)); !settings.isOpen()) {
+            std::fprintf(stderr, "%s\n", qPrintable(settings.errorText()));
+            std::exit(1);
+        }
         auto *mainWindow = new FrmPRIGroups(options);
         mainWindow->setAttribute(Qt::WA_DeleteOnClose);
         mainWindow->installEventFilter(&firstPaint);
