@@ -406,7 +406,10 @@ QWidget *FrmPRIGroups::buildPageArea()
         // A configuration page's controls are built when it is first shown.
         if (index == ConfigPages::PageDBG) {
             // The traffic monitor; the link is handed to it once it exists.
-            m_monitor = new MonitorPage(nullptr, m_messages, m_settingsFolder, frame);
+            // Its controls are built when the page is first shown; the log and
+            // its switches work before that.
+            m_monitor = new MonitorPage(
+                nullptr, m_messages, m_settingsFolder, frame, {}, MonitorPage::Build::WhenShown);
             m_monitor->setObjectName(QStringLiteral("DBG"));
             connect(m_monitor, &MonitorPage::monitorFontChanged, this,
                 [this](const MonitorFont &font) { m_monitorFont = font; });
@@ -551,8 +554,12 @@ void FrmPRIGroups::layoutPages()
 
 void FrmPRIGroups::buildPage(int index)
 {
+    if (index == ConfigPages::PageDBG) {
+        m_monitor->ensureBuilt();
+        return;
+    }
     auto *column = qobject_cast<QVBoxLayout *>(framMenu[index]->layout());
-    if (index == ConfigPages::PageDBG || !column || !column->isEmpty())
+    if (!column || !column->isEmpty())
         return;
     // Made in its frame, so that nothing on it moves under a styled parent later.
     if (QWidget *content = m_configPages->page(index, framMenu[index]))

@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,13 +80,15 @@ void labelAutoCombo(QLabel *label, AutoCombo *input)
 const QColor MonitorPage::kLogBackground {0, 0, 0};
 
 MonitorPage::MonitorPage(CSpooling *link, MessageBoxService &messages, const QString &settingsFolder, QWidget *parent,
-    MonitorRelay::Intervals relayIntervals)
+    MonitorRelay::Intervals relayIntervals, Build build)
     : QWidget(parent)
     , m_link(link)
     , m_messages(messages)
     , m_settingsFolder(settingsFolder.isEmpty() ? SettingsLocation::defaultFolder() : settingsFolder)
     , m_chooseSaveFile(defaultSaveFile)
     , m_chooseFont(defaultFont)
+    , m_filterHistory(m_settingsFolder)
+    , m_clientHistory(m_settingsFolder)
     , m_flushTimer(new QTimer(this))
 {
     m_relay = new MonitorRelay(link, messages, relayIntervals, this);
@@ -95,19 +98,34 @@ MonitorPage::MonitorPage(CSpooling *link, MessageBoxService &messages, const QSt
     m_flushTimer->setInterval(0);
     connect(m_flushTimer, &QTimer::timeout, this, &MonitorPage::flush);
 
-    buildPage();
-    connectSwitches();
+    // Sent commands are not counted by "Max lines", so a console watching another
+    // one's traffic (all of it echoed as remote commands) would otherwise grow its
+    // log without end; beyond this many lines the oldest go.
+    m_document = new QTextDocument(this);
+    m_document->setDocumentLayout(new QPlainTextDocumentLayout(m_document));
+    m_document->setUndoRedoEnabled(false);
+    m_document->setMaximumBlockCount(kMaxLogLines);
+    m_document->setDefaultFont(MonitorLog::logFont());
+    m_log.setMaxLinesText(m_maxLinesText);
 
     m_relay->setBackgroundColour(palette().color(QPalette::Window));
+    // Unbuilt, the inputs hold what they would show: empty ports, and the host
+    // box the client history's most recent value.
     m_relay->setInputs({
-        [this] { return txtDBGPort[0]->text(); },
-        [this] { return txtDBGNetC->text(); },
-        [this] { return txtDBGPort[1]->text(); },
-        [this] { txtDBGNetC->WriteToReg(); },
+        [this] { return txtDBGPort[0] ? txtDBGPort[0]->text() : QString(); },
+        [this] { return txtDBGNetC ? txtDBGNetC->text() : unbuiltInputText(m_clientHistory); },
+        [this] { return txtDBGPort[1] ? txtDBGPort[1]->text() : QString(); },
+        [this] {
+            if (txtDBGNetC)
+                txtDBGNetC->WriteToReg();
+            else
+                m_clientHistory.commit(unbuiltInputText(m_clientHistory));
+        },
     });
     connect(m_relay, &MonitorRelay::stateChanged, this, &MonitorPage::showRelayState);
     connect(m_relay, &MonitorRelay::noticeRaised, this, &MonitorPage::appendNotice);
-    showRelayState();
+    if (build == Build::Now)
+        ensureBuilt();
 }
 
 MonitorPage::~MonitorPage()
@@ -123,30 +141,73 @@ MonitorPage::~MonitorPage()
     }
 }
 
+void MonitorPage::ensureBuilt()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    buildPage();
+    connectSwitches();
+    adoptHistories();
+    showRelayState();
+    // A log that filled while the view was not there opens at its last line,
+    // as each drawing of new lines leaves it.
+    QScrollBar *scrollBar = txtBuf->verticalScrollBar();
+    scrollBar->setValue(scrollBar->maximum());
+}
+
+void MonitorPage::showEvent(QShowEvent *event)
+{
+    ensureBuilt();
+    QWidget::showEvent(event);
+}
+
+QPlainTextEdit *MonitorPage::logView() const
+{
+    const_cast<MonitorPage *>(this)->ensureBuilt();
+    return txtBuf;
+}
+
+QString MonitorPage::unbuiltInputText(const AutoCompleteHistory &history) const
+{
+    // An input shows its history's most recent value once loaded.
+    return m_historiesLoaded && history.errorText().isEmpty() ? history.entries().value(0) : QString();
+}
+
+void MonitorPage::adoptHistories()
+{
+    if (!m_historiesLoaded)
+        return;
+    txtDBGFilter->adoptHistory(m_filterHistory);
+    txtDBGNetC->adoptHistory(m_clientHistory);
+}
+
 void MonitorPage::buildPage()
 {
     cmdDBGFont = makeButton("cmdDBGFont", QStringLiteral("Font"), this);
     cmdDBGSaveFile = makeButton("cmdDBGSaveFile", QStringLiteral("Save To File"), this);
     cmdClearBuffer = makeButton("cmdClearBuffer", QStringLiteral("Clear Buffer"), this);
 
-    txtDBGMaxLines = new QLineEdit(QStringLiteral("2000"), this);
+    txtDBGMaxLines = new QLineEdit(m_maxLinesText, this);
     txtDBGMaxLines->setObjectName(QStringLiteral("txtDBGMaxLines"));
     txtDBGMaxLines->setMaxLength(kMaxLinesLength);
     txtDBGMaxLines->setFixedWidth(txtDBGMaxLines->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     auto *maxLinesLabel = new QLabel(QStringLiteral("Max lines"), this);
     maxLinesLabel->setBuddy(txtDBGMaxLines);
 
-    lblDBGLineCount = new QLabel(QStringLiteral("0"), this);
+    lblDBGLineCount = new QLabel(QString::number(m_log.lineCount()), this);
     lblDBGLineCount->setObjectName(QStringLiteral("lblDBGLineCount"));
     lblDBGLineCount->setMinimumWidth(lblDBGLineCount->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
     auto *lineCountLabel = new QLabel(QStringLiteral("Lines Count :"), this);
     lineCountLabel->setBuddy(lblDBGLineCount);
 
-    chkDBGEnableDbg = makeCheckBox("chkDBGEnableDbg", QStringLiteral("Enable Debug"), true, this);
-    chkDBGAnalyze = makeCheckBox("chkDBGAnalyze", QStringLiteral("Enable Analyze"), true, this);
-    chkDBGEnableFilter = makeCheckBox("chkDBGEnableFilter", QStringLiteral("Enable Filter"), true, this);
-    chkDBGAddTime = makeCheckBox("chkDBGAddTime", QStringLiteral("Add line time"), false, this);
-    chkDBGShowSend = makeCheckBox("chkDBGShowSend", QStringLiteral("Show send CMD"), true, this);
+    const MonitorLog::Switches &switches = m_log.switches;
+    chkDBGEnableDbg = makeCheckBox("chkDBGEnableDbg", QStringLiteral("Enable Debug"), switches.enableDebug, this);
+    chkDBGAnalyze = makeCheckBox("chkDBGAnalyze", QStringLiteral("Enable Analyze"), m_analyze, this);
+    chkDBGEnableFilter
+        = makeCheckBox("chkDBGEnableFilter", QStringLiteral("Enable Filter"), switches.enableFilter, this);
+    chkDBGAddTime = makeCheckBox("chkDBGAddTime", QStringLiteral("Add line time"), switches.addLineTime, this);
+    chkDBGShowSend = makeCheckBox("chkDBGShowSend", QStringLiteral("Show send CMD"), switches.showSend, this);
 
     auto *commands = new QHBoxLayout;
     commands->addWidget(cmdDBGFont);
@@ -167,15 +228,10 @@ void MonitorPage::buildPage()
 
     txtBuf = new QPlainTextEdit(this);
     txtBuf->setObjectName(QStringLiteral("txtBuf"));
+    txtBuf->setDocument(m_document);
     txtBuf->setReadOnly(true);
-    txtBuf->setUndoRedoEnabled(false);
-    // Sent commands are not counted by "Max lines", so a console watching another
-    // one's traffic (all of it echoed as remote commands) would otherwise grow its
-    // log without end; beyond this many lines the oldest go.
-    txtBuf->setMaximumBlockCount(kMaxLogLines);
     txtBuf->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtBuf->setAccessibleName(QStringLiteral("Traffic log"));
-    txtBuf->document()->setDefaultFont(MonitorLog::logFont());
     QPalette logPalette = txtBuf->palette();
     logPalette.setColor(QPalette::Base, kLogBackground);
     logPalette.setColor(QPalette::Text, MonitorLog::kReceivedColour);
@@ -191,9 +247,16 @@ void MonitorPage::buildPage()
 
     tabDBG = new QTabWidget(this);
     tabDBG->setObjectName(QStringLiteral("tabDBG"));
-    tabDBG->addTab(buildSendTab(), QStringLiteral("Send CMD"));
-    tabDBG->addTab(buildNetworkTab(), QStringLiteral("Network"));
-    tabDBG->addTab(buildFilterTab(), QStringLiteral("Filter"));
+    // Each tab joins the tab widget empty and is filled where it stays: a
+    // filled widget moved under a styled parent is restyled with all it holds.
+    const auto addTab = [this](const QString &caption) {
+        auto *tab = new QWidget;
+        tabDBG->addTab(tab, caption);
+        return tab;
+    };
+    buildSendTab(addTab(QStringLiteral("Send CMD")));
+    buildNetworkTab(addTab(QStringLiteral("Network")));
+    buildFilterTab(addTab(QStringLiteral("Filter")));
     // The command box has no label of its own: the tab it fills names it.
     txtDBGSend->setAccessibleName(tabDBG->tabText(TabSendCmd));
     tabDBG->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
@@ -212,9 +275,8 @@ void MonitorPage::buildPage()
     connect(cmdClearBuffer, &QPushButton::clicked, this, &MonitorPage::cmdClearBuffer_Click);
 }
 
-QWidget *MonitorPage::buildSendTab()
+void MonitorPage::buildSendTab(QWidget *tab)
 {
-    auto *tab = new QWidget;
     txtDBGSend = new QLineEdit(tab);
     txtDBGSend->setObjectName(QStringLiteral("txtDBGSend"));
     cmdSEND = makeButton("cmdSEND", QStringLiteral("SEND"), tab);
@@ -248,12 +310,10 @@ QWidget *MonitorPage::buildSendTab()
     connect(cmdDBGAnalyze, &QPushButton::clicked, this, &MonitorPage::cmdDBGAnalyze_Click);
     connect(cmdDBGBinary, &QPushButton::clicked, this, &MonitorPage::cmdDBGBinary_Click);
     connect(cmdDBGSearch, &QPushButton::clicked, this, &MonitorPage::cmdDBGSearch_Click);
-    return tab;
 }
 
-QWidget *MonitorPage::buildNetworkTab()
+void MonitorPage::buildNetworkTab(QWidget *tab)
 {
-    auto *tab = new QWidget;
     for (int i = 0; i < 2; ++i) {
         txtDBGPort[i] = new QLineEdit(tab);
         txtDBGPort[i]->setObjectName(QStringLiteral("txtDBGPort_%1").arg(i));
@@ -295,12 +355,10 @@ QWidget *MonitorPage::buildNetworkTab()
 
     connect(cmdDBGListenStart, &QPushButton::clicked, m_relay, &MonitorRelay::cmdDBGListenStart_Click);
     connect(cmdDBGConnect, &QPushButton::clicked, m_relay, &MonitorRelay::cmdDBGConnect_Click);
-    return tab;
 }
 
-QWidget *MonitorPage::buildFilterTab()
+void MonitorPage::buildFilterTab(QWidget *tab)
 {
-    auto *tab = new QWidget;
     txtDBGFilter = new AutoCombo(tab);
     txtDBGFilter->setObjectName(QStringLiteral("txtDBGFilter"));
     txtDBGFilter->setHistoryFolder(m_settingsFolder);
@@ -316,7 +374,7 @@ QWidget *MonitorPage::buildFilterTab()
         optDBGFilter[i]->setObjectName(QStringLiteral("optDBGFilter_%1").arg(i));
         modeLayout->addWidget(optDBGFilter[i]);
     }
-    optDBGFilter[0]->setChecked(true);
+    optDBGFilter[m_log.switches.invertFilter ? 1 : 0]->setChecked(true);
 
     auto *layout = new QHBoxLayout(tab);
     layout->addWidget(filterLabel);
@@ -325,32 +383,40 @@ QWidget *MonitorPage::buildFilterTab()
     layout->addWidget(mode);
 
     connect(cmdDBGFilter, &QPushButton::clicked, this, &MonitorPage::cmdDBGFilter_Click);
-    return tab;
 }
 
 void MonitorPage::connectSwitches()
 {
+    // The controls were made showing what the page holds; from here on they set it.
     MonitorLog::Switches &switches = m_log.switches;
     const auto bind = [this](QAbstractButton *button, bool &flag) {
-        flag = button->isChecked();
         connect(button, &QAbstractButton::toggled, this, [&flag](bool checked) { flag = checked; });
     };
     bind(chkDBGEnableDbg, switches.enableDebug);
+    bind(chkDBGAnalyze, m_analyze);
     bind(chkDBGEnableFilter, switches.enableFilter);
     bind(chkDBGAddTime, switches.addLineTime);
     bind(chkDBGShowSend, switches.showSend);
     bind(optDBGFilter[1], switches.invertFilter);
 
-    m_log.setMaxLinesText(txtDBGMaxLines->text());
-    connect(
-        txtDBGMaxLines, &QLineEdit::textChanged, this, [this](const QString &text) { m_log.setMaxLinesText(text); });
+    connect(txtDBGMaxLines, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_maxLinesText = text;
+        m_log.setMaxLinesText(text);
+    });
 }
 
 void MonitorPage::startUp()
 {
     cmdDBGFilter_Click();
-    txtDBGFilter->INIT(QLatin1String(kFilterHistory));
-    txtDBGNetC->INIT(QLatin1String(kClientHistory));
+    if (m_built) {
+        txtDBGFilter->INIT(QLatin1String(kFilterHistory));
+        txtDBGNetC->INIT(QLatin1String(kClientHistory));
+        return;
+    }
+    // Loaded now, as the inputs would load them, and handed to them when built.
+    m_filterHistory.load(QLatin1String(kFilterHistory));
+    m_clientHistory.load(QLatin1String(kClientHistory));
+    m_historiesLoaded = true;
 }
 
 void MonitorPage::setLink(CSpooling *link)
@@ -366,7 +432,7 @@ void MonitorPage::setMonitorFont(const MonitorFont &font)
 
 bool MonitorPage::isAnalyzeEnabled() const
 {
-    return chkDBGAnalyze->isChecked();
+    return m_analyze;
 }
 
 void MonitorPage::appendSentLine(const QString &strCmd, bool fRemote)
@@ -425,22 +491,28 @@ void MonitorPage::queue(const MonitorPiece &piece)
 void MonitorPage::flush()
 {
     m_flushTimer->stop();
-    QScrollBar *scrollBar = txtBuf->verticalScrollBar();
     if (m_clearPending) {
         m_clearPending = false;
-        txtBuf->clear();
+        if (txtBuf)
+            txtBuf->clear();
+        else
+            m_document->clear();
     }
     if (!m_pending.isEmpty()) {
-        QTextCursor cursor(txtBuf->document());
+        QTextCursor cursor(m_document);
         cursor.movePosition(QTextCursor::End);
         cursor.beginEditBlock();
         for (const PendingPiece &piece : std::as_const(m_pending))
             cursor.insertText(piece.text, piece.format);
         cursor.endEditBlock();
         m_pending.clear();
-        scrollBar->setValue(scrollBar->maximum());
+        if (txtBuf) {
+            QScrollBar *scrollBar = txtBuf->verticalScrollBar();
+            scrollBar->setValue(scrollBar->maximum());
+        }
     }
-    lblDBGLineCount->setText(QString::number(m_log.lineCount()));
+    if (lblDBGLineCount)
+        lblDBGLineCount->setText(QString::number(m_log.lineCount()));
 }
 
 void MonitorPage::cmdClearBuffer_Click()
@@ -516,7 +588,7 @@ bool MonitorPage::writeLog(const QString &fileName, bool richText)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray data = richText ? RtfWriter().write(*txtBuf->document()) : plainText(*txtBuf->document());
+    const QByteArray data = richText ? RtfWriter().write(*m_document) : plainText(*m_document);
     if (file.write(data) != data.size())
         return false;
     return file.commit();
@@ -538,13 +610,14 @@ QByteArray MonitorPage::plainText(const QTextDocument &document)
 
 void MonitorPage::cmdDBGSearch_Click()
 {
+    ensureBuilt();
     flush();
     const QString text = txtDBGSend->text();
     if (text != m_lastSearch) {
         m_searchStart = 0;
         m_lastSearch = text;
     }
-    const QTextCursor found = text.isEmpty() ? QTextCursor() : txtBuf->document()->find(text, m_searchStart);
+    const QTextCursor found = text.isEmpty() ? QTextCursor() : m_document->find(text, m_searchStart);
     if (found.isNull()) {
         m_searchStart = 0;
         m_lastSearch.clear();
@@ -564,6 +637,7 @@ void MonitorPage::txtDBGSend_Change()
 
 void MonitorPage::cmdSEND_Click()
 {
+    ensureBuilt();
     const QString text = txtDBGSend->text();
     if (m_link)
         m_link->SendCommand(text, false);
@@ -575,6 +649,7 @@ void MonitorPage::cmdSEND_Click()
 
 void MonitorPage::cmdDBGAnalyze_Click()
 {
+    ensureBuilt();
     const QString text = txtDBGSend->text();
     if (m_link) {
         m_link->AnalyzeCmd(text, true);
@@ -613,6 +688,7 @@ std::optional<QByteArray> MonitorPage::binaryBytes(const QString &text)
 
 void MonitorPage::cmdDBGBinary_Click()
 {
+    ensureBuilt();
     const auto bytes = binaryBytes(txtDBGSend->text());
     if (bytes && !bytes->isEmpty() && m_link)
         m_link->writeRaw(*bytes);
@@ -620,6 +696,12 @@ void MonitorPage::cmdDBGBinary_Click()
 
 void MonitorPage::cmdDBGFilter_Click()
 {
+    if (!m_built) {
+        const QString text = unbuiltInputText(m_filterHistory);
+        m_log.setFilter(text);
+        m_filterHistory.commit(text);
+        return;
+    }
     m_log.setFilter(txtDBGFilter->text());
     txtDBGFilter->WriteToReg();
 }
@@ -632,6 +714,8 @@ void MonitorPage::tabDBG_Click(int index)
 
 void MonitorPage::showRelayState()
 {
+    if (!m_built)
+        return;
     cmdDBGListenStart->setText(m_relay->serverCaption());
     cmdDBGListenStart->setProperty("state", m_relay->serverState());
     cmdDBGConnect->setText(m_relay->clientCaption());

@@ -3,6 +3,8 @@
 #include "monitorlog.h"
 #include "monitorrelay.h"
 
+#include <autocompletehistory.h>
+
 #include <cspooling.h>
 #include <ilinkmonitor.h>
 
@@ -38,6 +40,10 @@ class QTimer;
 // Appended pieces are collected and drawn together once per turn of the event
 // loop, so a flood of lines costs one edit of the view per turn; the decisions
 // (filter, counter, limit) are taken at once for every line.
+//
+// The log, the switches, the line limit and the input histories are kept apart
+// from the controls, so that the page can be the link's monitor before its
+// controls are built: built when shown, it costs a console nothing at start-up.
 class MonitorPage : public QWidget, public ILinkMonitor
 {
     Q_OBJECT
@@ -64,9 +70,21 @@ public:
 
     // link may be null (nothing is sent then, commands are only echoed);
     // settingsFolder holds Setting.xml and Data.xml, empty for the console's own.
+    // When the page's controls are built: at once, or when the page is first
+    // shown (or ensureBuilt() is called).
+    enum class Build {
+        Now,
+        WhenShown,
+    };
+
     MonitorPage(CSpooling *link, MessageBoxService &messages, const QString &settingsFolder, QWidget *parent = nullptr,
-        MonitorRelay::Intervals relayIntervals = {});
+        MonitorRelay::Intervals relayIntervals = {}, Build build = Build::Now);
     ~MonitorPage() override;
+
+    // Builds the controls if they are not yet; they take the switches, line
+    // limit, histories and log the page holds by then.
+    void ensureBuilt();
+    bool isBuilt() const { return m_built; }
 
     // Start-up: applies the (still empty) filter input as the active filter, then
     // loads the histories of the filter and client host inputs.
@@ -96,7 +114,9 @@ public:
     // The active filter g_DBG_Filter.
     QString activeFilter() const { return m_log.filter(); }
     const MonitorLog &log() const { return m_log; }
-    QPlainTextEdit *logView() const { return txtBuf; }
+    // The log's view; builds the controls.
+    QPlainTextEdit *logView() const;
+    QTextDocument *logDocument() const { return m_document; }
     // Where the next search starts, and the text of the last successful search.
     int searchStart() const { return m_searchStart; }
     QString lastSearch() const { return m_lastSearch; }
@@ -125,6 +145,9 @@ signals:
     // The Font command chose and stored a new monitor font.
     void monitorFontChanged(const MonitorFont &font);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     struct PendingPiece
     {
@@ -133,9 +156,12 @@ private:
     };
 
     void buildPage();
-    QWidget *buildSendTab();
-    QWidget *buildNetworkTab();
-    QWidget *buildFilterTab();
+    void adoptHistories();
+    // What an auto-completing input would hold before it is built.
+    QString unbuiltInputText(const AutoCompleteHistory &history) const;
+    void buildSendTab(QWidget *tab);
+    void buildNetworkTab(QWidget *tab);
+    void buildFilterTab(QWidget *tab);
     void connectSwitches();
 
     void queue(const MonitorPiece &piece);
@@ -153,6 +179,16 @@ private:
 
     SaveFileChooser m_chooseSaveFile;
     FontChooser m_chooseFont;
+
+    bool m_built = false;
+    // The log: the view's document once the view is built.
+    QTextDocument *m_document = nullptr;
+    // What the switches, the line limit and the histories hold while unbuilt.
+    bool m_analyze = true;
+    QString m_maxLinesText = QStringLiteral("2000");
+    AutoCompleteHistory m_filterHistory;
+    AutoCompleteHistory m_clientHistory;
+    bool m_historiesLoaded = false;
 
     QList<PendingPiece> m_pending;
     bool m_clearPending = false;

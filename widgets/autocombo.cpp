@@ -95,6 +95,17 @@ bool AutoCombo::INIT(const QString &sNameID)
     return true;
 }
 
+bool AutoCombo::adoptHistory(const AutoCompleteHistory &history)
+{
+    closeList();
+    m_history = history;
+    if (!m_history.errorText().isEmpty())
+        return false;
+    if (txt_ToComplete->text().trimmed().isEmpty())
+        txt_ToComplete->setText(m_history.entries().value(0));
+    return true;
+}
+
 bool AutoCombo::WriteToReg()
 {
     return m_history.commit(text());

@@ -33,6 +33,9 @@ public:
     // Binds the history name and loads the history; an empty box then shows the
     // most recent value. False when the settings store failed (see errorText()).
     bool INIT(const QString &sNameID);
+    // As INIT, with a history loaded beforehand (by an owner that keeps it
+    // until the input is built); false when that load failed.
+    bool adoptHistory(const AutoCompleteHistory &history);
     QString errorText() const { return m_history.errorText(); }
     // Commits the text in the box to the history file. Store failures leave the
     // file as it was; the result only says whether anything was written.

@@ -71,6 +71,8 @@ struct Console
         return found;
     }
     void pressConnect() { window->toolBar()->button(u"connect"_s)->trigger(); }
+    // The relay's controls are on the Debug page, built when it is first shown.
+    void openDebugPage() { window->toolBar()->button(u"dbg"_s)->trigger(); }
     QString caption() const { return window->toolBar()->button(u"connect"_s)->text(); }
     QString panel() const { return window->progressStrip()->panelText(u"connect"_s); }
     QString writeOutcome() const { return outcomes->outcome(); }
@@ -257,11 +259,13 @@ void tst_ConsoleShared::remoteConsoleWatchesTraffic()
     Console serving(m_dir->filePath(u"serving"_s), tcpClientChoice(gatewayPort));
     const quint16 relayPort = freePort();
     QVERIFY(relayPort != 0);
+    serving.openDebugPage();
     serving.control<QLineEdit>(u"txtDBGPort_0"_s)->setText(QString::number(relayPort));
     serving.control<QPushButton>(u"cmdDBGListenStart"_s)->click();
     QVERIFY2(serving.relay()->isListening(), qPrintable(serving.messagesText()));
 
     Console watching(m_dir->filePath(u"watching"_s), tcpClientChoice(gatewayPort));
+    watching.openDebugPage();
     watching.control<AutoCombo>(u"txtDBGNetC"_s)->textBox()->setText(u"127.0.0.1"_s);
     watching.control<QLineEdit>(u"txtDBGPort_1"_s)->setText(QString::number(relayPort));
     watching.control<QPushButton>(u"cmdDBGConnect"_s)->click();

@@ -1,4 +1,5 @@
 #include <accessiblenames.h>
+#include <autocombo.h>
 #include <configpages.h>
 #include <configuration.h>
 #include <configurationdiff.h>
@@ -8,6 +9,7 @@
 #include <frmprigroups.h>
 #include <frmsplash.h>
 #include <gatewaysession.h>
+#include <monitorpage.h>
 #include <scriptedmessageboxes.h>
 #include <settingsfile.h>
 #include <settingslocation.h>
@@ -28,6 +30,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -501,12 +504,19 @@ private:
 
 void tst_MainWindow::pagesBuiltWhenFirstShownHoldEarlierValues()
 {
+    {
+        SettingsFile histories(SettingsLocation::dataFile(m_dir->path()));
+        QVERIFY(histories.setValue(QStringLiteral("DBGFilter"), QStringLiteral("ip0"), QStringLiteral("FXO")));
+        QVERIFY(histories.setValue(QStringLiteral("DBGClient"), QStringLiteral("ip0"), QStringLiteral("10.1.2.3")));
+    }
     auto window = makeWindow();
     MessageCollector messages;
     window->startUp();
     ConfigPages *pages = window->configPages();
     for (int index = 0; index < FrmPRIGroups::kPageCount; ++index)
         QCOMPARE(pages->isBuilt(index), index == ConfigPages::PageFXO);
+    MonitorPage *monitor = window->monitorPage();
+    QVERIFY(!monitor->isBuilt());
 
     // A whole configuration arrives by the received-line road while only the
     // FXO page is built.
@@ -521,9 +531,17 @@ void tst_MainWindow::pagesBuiltWhenFirstShownHoldEarlierValues()
         ++records;
     }
     QCOMPARE(records, 102);
+    QTRY_VERIFY(!monitor->hasPendingPieces());
+    QVERIFY(!monitor->isBuilt());
     const Configuration &values = window->session()->configuration();
     QCOMPARE(values.text(QStringLiteral("txtSMS_SpeNum")), QStringLiteral("09121234567"));
     QCOMPARE(values.cell(QStringLiteral("ucPRF"), 2, 1), QStringLiteral("0935"));
+
+    // The traffic log, built when its page is first shown, opens at its last line.
+    window->showPage(ConfigPages::PageDBG);
+    const QScrollBar *logScroll = monitor->logView()->verticalScrollBar();
+    QTRY_VERIFY(logScroll->maximum() > 0);
+    QCOMPARE(logScroll->value(), logScroll->maximum());
 
     auto *cmbSkin = window->findChild<QComboBox *>(QStringLiteral("cmbSkin"));
     for (int skin : {int(FrmPRIGroups::SkinLuna), int(FrmPRIGroups::SkinSystem), int(FrmPRIGroups::SkinRoyale),
@@ -570,6 +588,18 @@ void tst_MainWindow::pagesBuiltWhenFirstShownHoldEarlierValues()
     }
     QCOMPARE(shown, int(ConfigurationDiff::presentedControls().size()));
 
+    // The traffic monitor built late shows the traffic logged before, and its
+    // inputs the histories start-up loaded, while the filter start-up set from
+    // the still empty input stays the active one.
+    QVERIFY(monitor->isBuilt());
+    QVERIFY(monitor->log().lineCount() >= records);
+    QVERIFY(monitor->logView()->toPlainText().contains(QStringLiteral("SMS")));
+    QCOMPARE(monitor->findChild<QLabel *>(QStringLiteral("lblDBGLineCount"))->text(),
+        QString::number(monitor->log().lineCount()));
+    QCOMPARE(monitor->findChild<AutoCombo *>(QStringLiteral("txtDBGFilter"))->text(), QStringLiteral("FXO"));
+    QCOMPARE(monitor->findChild<AutoCombo *>(QStringLiteral("txtDBGNetC"))->text(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(monitor->activeFilter(), QString());
+
     // A page built late is a view both ways: what the operator types reaches
     // the configuration.
     auto *number = window->page(ConfigPages::PageSMS)->findChild<QLineEdit *>(QStringLiteral("txtSMS_SpeNum"));
@@ -587,6 +617,8 @@ void tst_MainWindow::inputsNamedByTheirLabels()
 {
     auto window = makeWindow();
     window->startUp();
+    for (int index = 0; index < FrmPRIGroups::kPageCount; ++index)
+        window->page(index);
     const QStringList unnamed = unnamedInputs(window.get());
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 }
