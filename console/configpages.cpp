@@ -92,6 +92,17 @@ ScrolledPage scrolledPage(const QString &objectName, QWidget *parent)
     return {area, new QWidget(area->viewport())};
 }
 
+// A column of groups that keeps its width at the left of the page.
+QWidget *leftColumn(const ScrolledPage &page)
+{
+    auto *row = new QHBoxLayout(page.content);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *column = new QWidget(page.content);
+    row->addWidget(column);
+    row->addStretch(1);
+    return column;
+}
+
 // The area takes its content once the content is laid out; the content is in
 // the viewport already, so it moves no more.
 QWidget *finished(const ScrolledPage &page)
@@ -800,11 +811,8 @@ QWidget *ConfigPages::buildGsmPage(QWidget *parent)
 
 QWidget *ConfigPages::buildSmsPage(QWidget *parent)
 {
-    // The groups keep their width at the left of the page.
     const ScrolledPage page = scrolledPage(QStringLiteral("pageSMS"), parent);
-    auto *row = new QHBoxLayout(page.content);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto *content = new QWidget(page.content);
+    QWidget *content = leftColumn(page);
     auto *column = new QVBoxLayout(content);
     column->addWidget(formGroup(QStringLiteral("SMS Control"),
         {QStringLiteral("cmbSMS_CallBack"), QStringLiteral("cmbSMS_fxo"), QStringLiteral("cmbSMS_Setup"),
@@ -813,18 +821,13 @@ QWidget *ConfigPages::buildSmsPage(QWidget *parent)
     column->addWidget(formGroup(
         QStringLiteral("Numbers"), {QStringLiteral("txtSMS_SpeNum"), QStringLiteral("txtSMS_Service")}, content));
     column->addStretch(1);
-    row->addWidget(content);
-    row->addStretch(1);
     return finished(page);
 }
 
 QWidget *ConfigPages::buildTonePage(QWidget *parent)
 {
-    // The groups keep their width at the left of the page.
     const ScrolledPage page = scrolledPage(QStringLiteral("pageTONE"), parent);
-    auto *row = new QHBoxLayout(page.content);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto *content = new QWidget(page.content);
+    QWidget *content = leftColumn(page);
     auto *column = new QVBoxLayout(content);
     column->addWidget(formGroup(QStringLiteral("Mode"), {QStringLiteral("cmbTONE_Work")}, content));
 
@@ -858,7 +861,5 @@ QWidget *ConfigPages::buildTonePage(QWidget *parent)
     cadenceGrid->setColumnStretch(10, 1);
     column->addWidget(cadences);
     column->addStretch(1);
-    row->addWidget(content);
-    row->addStretch(1);
     return finished(page);
 }
