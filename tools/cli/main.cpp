@@ -265,21 +265,6 @@ std::optional<QList<int>> pagesOption(const QCommandLineParser &options, QString
     return pages;
 }
 
-// The chosen pages, each of which the file must hold.
-std::optional<QList<int>> filePages(const QList<int> &chosen, const ConfigurationFile::Contents &contents,
-    const QString &path, bool all, QString *error)
-{
-    if (all)
-        return contents.pages;
-    for (const int page : chosen) {
-        if (!contents.pages.contains(page)) {
-            *error = QStringLiteral("%1 does not hold the %2 page").arg(path, ConfigurationDiff::pageTitle(page));
-            return std::nullopt;
-        }
-    }
-    return chosen;
-}
-
 bool isTarget(const QString &text)
 {
     for (const char *scheme : {"tcp:", "serial:", "listen:"}) {
@@ -496,6 +481,29 @@ std::optional<ConfigurationFile::Contents> loadFile(const QString &path)
     return std::move(read.contents);
 }
 
+// A configuration file and the pages a command works on: all it holds, or the
+// chosen ones, each of which it must hold. Says why when either fails.
+struct FilePages
+{
+    ConfigurationFile::Contents contents;
+    QList<int> pages;
+};
+
+std::optional<FilePages> loadPages(const QString &path, const QList<int> &chosen, bool all)
+{
+    std::optional<ConfigurationFile::Contents> contents = loadFile(path);
+    if (!contents)
+        return std::nullopt;
+    for (const int page : chosen) {
+        if (!all && !contents->pages.contains(page)) {
+            usage(QStringLiteral("%1 does not hold the %2 page").arg(path, ConfigurationDiff::pageTitle(page)));
+            return std::nullopt;
+        }
+    }
+    QList<int> pages = all ? contents->pages : chosen;
+    return FilePages {std::move(*contents), std::move(pages)};
+}
+
 int check(const QStringList &paths)
 {
     int result = kDone;
@@ -534,21 +542,18 @@ int read(Command &command, const QString &output)
 int write(Command &command, const QString &path, const QList<int> &chosen, bool allPages,
     const GatewayJob::Write &policy, bool anyVersion)
 {
-    const std::optional<ConfigurationFile::Contents> file = loadFile(path);
+    const std::optional<FilePages> file = loadPages(path, chosen, allPages);
     if (!file)
         return kUsage;
     QString error;
-    const std::optional<QList<int>> pages = filePages(chosen, *file, path, allPages, &error);
-    if (!pages)
-        return usage(error);
     GatewayJob::Write write = policy;
-    write.entries = ConfigurationFile::records(file->values, *pages, &error);
+    write.entries = ConfigurationFile::records(file->contents.values, file->pages, &error);
     if (write.entries.isEmpty()) {
         say(QStringLiteral("%1: %2").arg(path, error));
         return kUsage;
     }
     if (!anyVersion)
-        write.version = file->header.version;
+        write.version = file->contents.header.version;
     command.run([&](GatewayJob &job) { job.setWrite(write); },
         [](const Gateway &gateway, GatewayJob &) {
             Report report;
@@ -573,26 +578,22 @@ Report compared(
 
 int diff(Command &command, const QString &path, const QString &other, const QList<int> &chosen, bool allPages)
 {
-    const std::optional<ConfigurationFile::Contents> file = loadFile(path);
+    const std::optional<FilePages> file = loadPages(path, chosen, allPages);
     if (!file)
         return kUsage;
-    QString error;
-    const std::optional<QList<int>> pages = filePages(chosen, *file, path, allPages, &error);
-    if (!pages)
-        return usage(error);
     if (!other.isEmpty() && !isTarget(other)) {
         const std::optional<ConfigurationFile::Contents> second = loadFile(other);
         if (!second)
             return kUsage;
         // Only pages both files hold compare; a page the other file lacks is no answer.
-        for (const int page : *pages) {
+        for (const int page : file->pages) {
             if (!second->pages.contains(page)) {
                 say(QStringLiteral("%1 does not hold the %2 page that %3 holds")
                         .arg(other, ConfigurationDiff::pageTitle(page), path));
                 return kUsage;
             }
         }
-        Report report = compared(other, file->values, second->values, *pages);
+        Report report = compared(other, file->contents.values, second->values, file->pages);
         report.file = other;
         command.printDifferences(report);
         command.add(report);
@@ -600,7 +601,7 @@ int diff(Command &command, const QString &path, const QString &other, const QLis
     }
     command.run([](GatewayJob &) {},
         [&](const Gateway &gateway, GatewayJob &job) {
-            const Report report = compared(gateway.name, file->values, job.values(), *pages);
+            const Report report = compared(gateway.name, file->contents.values, job.values(), file->pages);
             command.printDifferences(report);
             return report;
         });
