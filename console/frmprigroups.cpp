@@ -295,18 +295,20 @@ QWidget *FrmPRIGroups::buildTopBar()
     auto *fileMenu = new QMenu(cmdFile);
     fileMenu->setObjectName(QStringLiteral("mnuFile"));
     // The file commands work from every page: their shortcuts are the window's.
-    auto *openAction = new QAction(QStringLiteral("Open file..."), this);
-    openAction->setObjectName(QStringLiteral("actOpenFile"));
-    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    openAction->setShortcutContext(Qt::WindowShortcut);
-    connect(openAction, &QAction::triggered, this, &FrmPRIGroups::cmdOpenFile_Click);
-    addAction(openAction);
-    auto *saveAction = new QAction(QStringLiteral("Save to file..."), this);
-    saveAction->setObjectName(QStringLiteral("actSaveFile"));
-    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    saveAction->setShortcutContext(Qt::WindowShortcut);
-    connect(saveAction, &QAction::triggered, this, &FrmPRIGroups::cmdSaveFile_Click);
-    addAction(saveAction);
+    const auto windowAction = [this](const QString &text, const QString &name, Qt::Key key,
+                                  void (FrmPRIGroups::*slot)()) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(name);
+        action->setShortcut(QKeySequence(Qt::CTRL | key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+        return action;
+    };
+    QAction *openAction = windowAction(
+        QStringLiteral("Open file..."), QStringLiteral("actOpenFile"), Qt::Key_O, &FrmPRIGroups::cmdOpenFile_Click);
+    QAction *saveAction = windowAction(
+        QStringLiteral("Save to file..."), QStringLiteral("actSaveFile"), Qt::Key_S, &FrmPRIGroups::cmdSaveFile_Click);
     fileMenu->addAction(openAction);
     m_recentMenu = fileMenu->addMenu(QStringLiteral("Open recent"));
     m_recentMenu->setObjectName(QStringLiteral("mnuRecentFiles"));
